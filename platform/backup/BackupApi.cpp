@@ -1,0 +1,282 @@
+#include "BackupApi.h"
+
+#include "BackupContext.h"
+#include "BackupItem.h"
+#include "ItemStreams.h"
+
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <unordered_set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sondrel::backup {
+
+BackupItem::~BackupItem()
+{
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+namespace {
+
+    struct OpenHandle
+    {
+        std::shared_ptr<BackupItem> Item;
+    };
+
+    struct ContextBox
+    {
+        const OpenHandle* Owner;
+        BackupContext Context;
+    };
+
+    // Handles are checked against the live set so that a stale or foreign handle is an error,
+    // as on Windows, rather than a wild pointer.
+    std::mutex s_handlesMutex;
+    std::unordered_set<const void*> s_handles;
+
+    OpenHandle* FromHandle(win32::HANDLE handle)
+    {
+        std::lock_guard lock(s_handlesMutex);
+        return s_handles.count(handle) ? static_cast<OpenHandle*>(handle) : nullptr;
+    }
+
+    void Fill(BackupItem& item, const struct stat& st)
+    {
+        item.Uid = st.st_uid;
+        item.Gid = st.st_gid;
+        item.Mode = st.st_mode & 07777;
+        item.Size = static_cast<std::uint64_t>(st.st_size);
+        item.AllocatedBytes = static_cast<std::uint64_t>(st.st_blocks) * 512;
+        item.Device = st.st_dev;
+    }
+
+    // An ntfs-3g reparse point that is no link or junction shows as a symbolic link to a text;
+    // such an item is walked as itself so that its own streams show.
+    bool IsUnsupportedNtfsReparsePoint(const std::string& path, std::uint64_t device)
+    {
+        const XattrTarget link { -1, path, false };
+        if (DetectNtfsDriver(link, device) != NtfsDriver::Ntfs3g)
+            return false;
+        std::vector<std::uint8_t> data;
+        if (ReadXattr(link, kNtfsReparseData, data) != 0 || data.size() < 4)
+            return false;
+        const std::uint32_t tag = data[0] | data[1] << 8 | data[2] << 16
+            | static_cast<std::uint32_t>(data[3]) << 24;
+        return (tag & kReparseTagNameSurrogate) == 0;
+    }
+
+    // Opens `path` as backup semantics do; 0 or errno.
+    int OpenItem(const std::string& path, BackupItem& item)
+    {
+        item.Path = path;
+        struct stat st { };
+        if (::lstat(path.c_str(), &st) != 0)
+            return errno;
+        bool followed = false;
+        if (S_ISLNK(st.st_mode)) {
+            if (IsUnsupportedNtfsReparsePoint(path, st.st_dev)) {
+                item.Type = BackupItem::Kind::LinkItself;
+                Fill(item, st);
+                return 0;
+            }
+            if (::stat(path.c_str(), &st) != 0)
+                return errno;
+            followed = true;
+        }
+        if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
+            // O_NONBLOCK: should the path have become a FIFO since the stat, the open must
+            // not wait for a writer. O_NOFOLLOW: nor may it have become a link since.
+            const int flags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC
+                | (followed ? 0 : O_NOFOLLOW);
+            item.Fd = ::open(path.c_str(), flags);
+            if (item.Fd < 0)
+                return errno;
+            if (::fstat(item.Fd, &st) != 0)
+                return errno;
+        }
+        if (S_ISREG(st.st_mode)) {
+            item.Type = BackupItem::Kind::File;
+        } else if (S_ISDIR(st.st_mode)) {
+            item.Type = BackupItem::Kind::Folder;
+        } else {
+            // FIFOs, sockets and devices are never opened; opening some devices has effects.
+            if (item.Fd >= 0) {
+                ::close(item.Fd);
+                item.Fd = -1;
+            }
+            item.Type = BackupItem::Kind::Special;
+        }
+        Fill(item, st);
+        return 0;
+    }
+
+} // namespace
+
+} // namespace sondrel::backup
+
+namespace win32 {
+
+using sondrel::backup::BackupContext;
+using sondrel::backup::BackupItem;
+using sondrel::backup::ContextBox;
+using sondrel::backup::OpenHandle;
+
+WIN32_STREAM_ID DecodeStreamHeader(const BYTE (&b)[kStreamHeaderSize])
+{
+    auto u32 = [&b](int at) {
+        return static_cast<DWORD>(b[at]) | static_cast<DWORD>(b[at + 1]) << 8
+            | static_cast<DWORD>(b[at + 2]) << 16 | static_cast<DWORD>(b[at + 3]) << 24;
+    };
+    WIN32_STREAM_ID header;
+    header.dwStreamId = u32(0);
+    header.dwStreamAttributes = u32(4);
+    header.Size.QuadPart
+        = static_cast<LONGLONG>(static_cast<std::uint64_t>(u32(8)) | std::uint64_t { u32(12) } << 32);
+    header.dwStreamNameSize = u32(16);
+    return header;
+}
+
+void EncodeStreamHeader(const WIN32_STREAM_ID& header, BYTE (&b)[kStreamHeaderSize])
+{
+    auto put = [&b](int at, std::uint64_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            b[at + i] = static_cast<BYTE>(value >> (8 * i));
+    };
+    put(0, header.dwStreamId, 4);
+    put(4, header.dwStreamAttributes, 4);
+    put(8, static_cast<std::uint64_t>(header.Size.QuadPart), 8);
+    put(16, header.dwStreamNameSize, 4);
+}
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD /*desiredAccess*/, DWORD /*shareMode*/,
+    void* /*securityAttributes*/, DWORD creationDisposition, DWORD /*flagsAndAttributes*/,
+    HANDLE /*templateFile*/)
+{
+    if (fileName == nullptr || *fileName == '\0') {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (creationDisposition != OPEN_EXISTING) {
+        // This platform layer only ever reads.
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto item = std::make_shared<BackupItem>();
+    if (const int error = sondrel::backup::OpenItem(fileName, *item)) {
+        SetLastError(Win32ErrorFromErrno(error));
+        return INVALID_HANDLE_VALUE;
+    }
+    item->Driver = sondrel::backup::DetectNtfsDriver(item->Target(), item->Device);
+    auto* handle = new OpenHandle { std::move(item) };
+    std::lock_guard lock(sondrel::backup::s_handlesMutex);
+    sondrel::backup::s_handles.insert(handle);
+    return handle;
+}
+
+BOOL CloseHandle(HANDLE handle)
+{
+    {
+        std::lock_guard lock(sondrel::backup::s_handlesMutex);
+        if (sondrel::backup::s_handles.erase(handle) == 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+    }
+    delete static_cast<OpenHandle*>(handle);
+    return TRUE;
+}
+
+namespace {
+
+    ContextBox* ContextFor(const OpenHandle* handle, LPVOID* context, BOOL processSecurity)
+    {
+        if (*context == nullptr)
+            *context = new ContextBox { handle,
+                BackupContext(sondrel::backup::CollectStreams(handle->Item, processSecurity)) };
+        auto* box = static_cast<ContextBox*>(*context);
+        return box->Owner == handle ? box : nullptr;
+    }
+
+} // namespace
+
+BOOL BackupRead(HANDLE file, BYTE* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
+    BOOL abort, BOOL processSecurity, LPVOID* context)
+{
+    if (numberOfBytesRead)
+        *numberOfBytesRead = 0;
+    if (context == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (abort) {
+        delete static_cast<ContextBox*>(*context);
+        *context = nullptr;
+        return TRUE;
+    }
+    const OpenHandle* handle = sondrel::backup::FromHandle(file);
+    if (handle == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (buffer == nullptr && numberOfBytesToRead > 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    ContextBox* box = ContextFor(handle, context, processSecurity);
+    if (box == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::size_t read = 0;
+    DWORD error = 0;
+    const bool ok = box->Context.Read(buffer, numberOfBytesToRead, read, error);
+    if (numberOfBytesRead)
+        *numberOfBytesRead = static_cast<DWORD>(read);
+    if (!ok) {
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL BackupSeek(HANDLE file, DWORD lowBytesToSeek, DWORD highBytesToSeek, DWORD* lowByteSeeked,
+    DWORD* highByteSeeked, LPVOID* context)
+{
+    if (lowByteSeeked)
+        *lowByteSeeked = 0;
+    if (highByteSeeked)
+        *highByteSeeked = 0;
+    const OpenHandle* handle = sondrel::backup::FromHandle(file);
+    if (handle == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (context == nullptr || *context == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    ContextBox* box = ContextFor(handle, context, TRUE);
+    if (box == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::uint64_t seeked = 0;
+    const bool ok = box->Context.Seek(
+        std::uint64_t { lowBytesToSeek } | std::uint64_t { highBytesToSeek } << 32, seeked);
+    if (lowByteSeeked)
+        *lowByteSeeked = static_cast<DWORD>(seeked);
+    if (highByteSeeked)
+        *highByteSeeked = static_cast<DWORD>(seeked >> 32);
+    if (!ok) {
+        SetLastError(ERROR_SEEK);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace win32

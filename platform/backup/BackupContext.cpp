@@ -1,0 +1,101 @@
+#include "BackupContext.h"
+
+#include "BackupApi.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sondrel::backup {
+
+using namespace win32;
+
+ContentRead MemoryContent::Read(Offset offset, BYTE* out, std::size_t count)
+{
+    if (offset >= m_bytes.size())
+        return {};
+    const std::size_t n = std::min<std::size_t>(count, m_bytes.size() - offset);
+    std::memcpy(out, m_bytes.data() + offset, n);
+    return { n, 0 };
+}
+
+Offset BackupContext::PrefixSize(const BackupStream& stream) const
+{
+    return kStreamHeaderSize + Offset { stream.Name.size() } * 2;
+}
+
+void BackupContext::Advance()
+{
+    ++m_index;
+    m_offset = 0;
+}
+
+bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD& error)
+{
+    read = 0;
+    while (read < count && m_index < m_streams.size()) {
+        const BackupStream& stream = m_streams[m_index];
+        const Offset prefix = PrefixSize(stream);
+        if (m_offset < prefix) {
+            // Header and name are serialised on the fly; they are a few hundred bytes at most.
+            std::vector<BYTE> bytes(prefix);
+            WIN32_STREAM_ID header;
+            header.dwStreamId = stream.Id;
+            header.dwStreamAttributes = stream.Attributes;
+            header.Size.QuadPart = static_cast<LONGLONG>(stream.Size);
+            header.dwStreamNameSize = static_cast<DWORD>(stream.Name.size() * 2);
+            BYTE fixed[kStreamHeaderSize];
+            EncodeStreamHeader(header, fixed);
+            std::memcpy(bytes.data(), fixed, kStreamHeaderSize);
+            for (std::size_t i = 0; i < stream.Name.size(); ++i) {
+                bytes[kStreamHeaderSize + 2 * i] = static_cast<BYTE>(stream.Name[i] & 0xFF);
+                bytes[kStreamHeaderSize + 2 * i + 1] = static_cast<BYTE>(stream.Name[i] >> 8);
+            }
+            const std::size_t n
+                = static_cast<std::size_t>(std::min<Offset>(prefix - m_offset, count - read));
+            std::memcpy(out + read, bytes.data() + m_offset, n);
+            read += n;
+            m_offset += n;
+            continue;
+        }
+        const Offset contentOffset = m_offset - prefix;
+        if (contentOffset >= stream.Size) {
+            Advance();
+            continue;
+        }
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<Offset>(stream.Size - contentOffset, count - read));
+        const ContentRead got = stream.Content
+            ? stream.Content->Read(contentOffset, out + read, want)
+            : ContentRead { 0, ERROR_SONDREL_CONTENT_CHANGED };
+        read += got.Bytes;
+        m_offset += got.Bytes;
+        if (got.Bytes < want) {
+            // A content that ends before its header's size is never padded with invented bytes.
+            error = got.Error != 0 ? got.Error : ERROR_SONDREL_CONTENT_CHANGED;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool BackupContext::Seek(Offset count, Offset& seeked)
+{
+    seeked = 0;
+    if (m_index >= m_streams.size())
+        return false;
+    const BackupStream& stream = m_streams[m_index];
+    const Offset prefix = PrefixSize(stream);
+    if (m_offset < prefix)
+        return false; // a seek never moves through a header or a name
+    const Offset remaining = stream.Size - (m_offset - prefix);
+    if (count < remaining) {
+        m_offset += count;
+        seeked = count;
+        return true;
+    }
+    seeked = remaining;
+    Advance();
+    return count == remaining;
+}
+
+} // namespace sondrel::backup

@@ -1,0 +1,320 @@
+#include "ItemStreams.h"
+
+#include "BackupApi.h"
+#include "CodePage.h"
+#include "EaList.h"
+#include "PosixAcl.h"
+#include "SecurityDescriptor.h"
+#include "SparseRanges.h"
+#include "StreamNames.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace sondrel::backup {
+
+using namespace win32;
+
+namespace {
+
+    using ItemRef = std::shared_ptr<const BackupItem>;
+
+    ContentRead Failure(std::size_t bytes, int error)
+    {
+        return { bytes, Win32ErrorFromErrno(error) };
+    }
+
+    // A range of the file, optionally preceded by a few bytes (the sparse block's offset).
+    class FileContent final : public StreamContent
+    {
+    public:
+        FileContent(ItemRef item, Offset fileOffset, std::vector<BYTE> prefix = {})
+            : m_item(std::move(item))
+            , m_fileOffset(fileOffset)
+            , m_prefix(std::move(prefix))
+        {
+        }
+
+        ContentRead Read(Offset offset, BYTE* out, std::size_t count) override
+        {
+            std::size_t done = 0;
+            if (offset < m_prefix.size()) {
+                done = std::min<std::size_t>(count, m_prefix.size() - offset);
+                std::memcpy(out, m_prefix.data() + offset, done);
+            }
+            while (done < count) {
+                const Offset at = m_fileOffset + offset + done - m_prefix.size();
+                const ssize_t got = ::pread(
+                    m_item->Fd, out + done, count - done, static_cast<off_t>(at));
+                if (got < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    return Failure(done, errno);
+                }
+                if (got == 0)
+                    return { done, ERROR_SONDREL_CONTENT_CHANGED };
+                done += static_cast<std::size_t>(got);
+            }
+            return { done, 0 };
+        }
+
+    private:
+        ItemRef m_item;
+        Offset m_fileOffset;
+        std::vector<BYTE> m_prefix;
+    };
+
+    // A content made in one piece when it is first read.
+    class LazyContent : public StreamContent
+    {
+    public:
+        ContentRead Read(Offset offset, BYTE* out, std::size_t count) final
+        {
+            if (!m_loaded) {
+                m_error = Load(m_bytes);
+                m_loaded = true;
+            }
+            if (m_error != 0)
+                return { 0, m_error };
+            return MemoryContent(m_bytes).Read(offset, out, count);
+        }
+
+    protected:
+        virtual DWORD Load(std::vector<BYTE>& bytes) = 0;
+
+    private:
+        bool m_loaded = false;
+        DWORD m_error = 0;
+        std::vector<BYTE> m_bytes;
+    };
+
+    class XattrContent final : public LazyContent
+    {
+    public:
+        enum class Form { AsIs, EaList, SambaStream };
+
+        XattrContent(ItemRef item, std::string name, Form form)
+            : m_item(std::move(item))
+            , m_name(std::move(name))
+            , m_form(form)
+        {
+        }
+
+    private:
+        DWORD Load(std::vector<BYTE>& bytes) override
+        {
+            if (const int error = ReadXattr(m_item->Target(), m_name.c_str(), bytes)) {
+                if (error == E2BIG && m_item->Driver == NtfsDriver::Ntfs3g)
+                    return ERROR_SONDREL_STREAM_TOO_LARGE_FOR_XATTR;
+                return Win32ErrorFromErrno(error);
+            }
+            if (m_form == Form::EaList)
+                TerminateEaList(bytes);
+            else if (m_form == Form::SambaStream && !bytes.empty())
+                bytes.pop_back();
+            return 0;
+        }
+
+        ItemRef m_item;
+        std::string m_name;
+        Form m_form;
+    };
+
+    // The packed list of the xattrs that stand for Windows' extended attributes.
+    class EaPackContent final : public LazyContent
+    {
+    public:
+        EaPackContent(ItemRef item, std::vector<std::string> names)
+            : m_item(std::move(item))
+            , m_names(std::move(names))
+        {
+        }
+
+    private:
+        DWORD Load(std::vector<BYTE>& bytes) override
+        {
+            std::vector<EaEntry> entries;
+            for (const std::string& name : m_names) {
+                EaEntry entry { name, {} };
+                if (const int error = ReadXattr(m_item->Target(), name.c_str(), entry.Value))
+                    return Win32ErrorFromErrno(error);
+                entries.push_back(std::move(entry));
+            }
+            bytes = PackEaList(entries);
+            return 0;
+        }
+
+        ItemRef m_item;
+        std::vector<std::string> m_names;
+    };
+
+    void AddXattrStream(BackupStreams& streams, const ItemRef& item, DWORD id, DWORD attributes,
+        const std::string& name, std::int64_t size, XattrContent::Form form,
+        std::u16string streamName = {})
+    {
+        BackupStream s;
+        s.Id = id;
+        s.Attributes = attributes;
+        s.Size = static_cast<Offset>(size);
+        s.Name = std::move(streamName);
+        s.Content = std::make_unique<XattrContent>(item, name, form);
+        streams.push_back(std::move(s));
+    }
+
+    void AddSecurity(BackupStreams& streams, const ItemRef& item,
+        const std::vector<std::string>& listed)
+    {
+        const XattrTarget target = item->Target();
+        if (item->Driver != NtfsDriver::None) {
+            const char* name = item->Driver == NtfsDriver::Ntfs3g ? kNtfsAcl : kNtfs3Security;
+            if (const std::int64_t size = XattrSize(target, name); size > 0) {
+                AddXattrStream(streams, item, BACKUP_SECURITY_DATA, STREAM_CONTAINS_SECURITY,
+                    name, size, XattrContent::Form::AsIs);
+                return;
+            }
+        }
+        PosixSecurity security { item->Uid, item->Gid, item->Mode,
+            item->Type == BackupItem::Kind::Folder, {} };
+        // Reading the ACL costs a call only where the kernel says there is one.
+        if (std::find(listed.begin(), listed.end(), kPosixAclAccess) != listed.end())
+            (void)ReadAccessAcl(target, security.Acl);
+        std::vector<BYTE> descriptor = BuildSecurityDescriptor(security);
+        BackupStream s;
+        s.Id = BACKUP_SECURITY_DATA;
+        s.Attributes = STREAM_CONTAINS_SECURITY;
+        s.Size = descriptor.size();
+        s.Content = std::make_unique<MemoryContent>(std::move(descriptor));
+        streams.push_back(std::move(s));
+    }
+
+    void AddData(BackupStreams& streams, const ItemRef& item)
+    {
+        if (item->Type != BackupItem::Kind::File || item->Size == 0)
+            return;
+        std::vector<ByteRange> ranges;
+        // A file whose blocks cover its size has no holes: no need to ask.
+        if (item->AllocatedBytes < item->Size)
+            ranges = AllocatedRanges(item->Fd, item->Size);
+        if (ranges.size() <= 1) {
+            BackupStream s;
+            s.Id = BACKUP_DATA;
+            s.Size = item->Size;
+            s.Content = std::make_unique<FileContent>(item, 0);
+            streams.push_back(std::move(s));
+            return;
+        }
+        BackupStream data;
+        data.Id = BACKUP_DATA;
+        data.Attributes = STREAM_SPARSE_ATTRIBUTE;
+        streams.push_back(std::move(data));
+        auto offsetBytes = [](Offset offset) {
+            std::vector<BYTE> bytes(8);
+            for (int i = 0; i < 8; ++i)
+                bytes[i] = static_cast<BYTE>(offset >> (8 * i));
+            return bytes;
+        };
+        for (const ByteRange& range : ranges) {
+            BackupStream block;
+            block.Id = BACKUP_SPARSE_BLOCK;
+            block.Size = 8 + range.Length;
+            block.Content = std::make_unique<FileContent>(item, range.Start, offsetBytes(range.Start));
+            streams.push_back(std::move(block));
+        }
+        BackupStream end;
+        end.Id = BACKUP_SPARSE_BLOCK;
+        end.Size = 8;
+        end.Content = std::make_unique<MemoryContent>(offsetBytes(item->Size));
+        streams.push_back(std::move(end));
+    }
+
+    void AddEa(BackupStreams& streams, const ItemRef& item, const std::vector<std::string>& listed)
+    {
+        const XattrTarget target = item->Target();
+        if (item->Driver == NtfsDriver::Ntfs3g) {
+            if (const std::int64_t size = XattrSize(target, kNtfsEa); size > 0)
+                AddXattrStream(streams, item, BACKUP_EA_DATA, 0, kNtfsEa, size,
+                    XattrContent::Form::EaList);
+            return;
+        }
+        std::vector<std::string> names;
+        std::size_t packed = 0;
+        for (const std::string& name : listed) {
+            if (!name.starts_with("trusted.") && !name.starts_with("security."))
+                continue;
+            const std::int64_t size = XattrSize(target, name.c_str());
+            if (size < 0 || !FitsEaEntry(name.size(), static_cast<std::size_t>(size)))
+                continue;
+            packed += EaEntrySize(name.size(), static_cast<std::size_t>(size));
+            names.push_back(name);
+        }
+        if (names.empty())
+            return;
+        BackupStream s;
+        s.Id = BACKUP_EA_DATA;
+        s.Size = packed;
+        s.Content = std::make_unique<EaPackContent>(item, std::move(names));
+        streams.push_back(std::move(s));
+    }
+
+    void AddNamedStreams(
+        BackupStreams& streams, const ItemRef& item, const std::vector<std::string>& listed)
+    {
+        const XattrTarget target = item->Target();
+        for (const std::string& name : listed) {
+            std::optional<std::u16string> streamName = StreamNameFromXattr(name);
+            if (!streamName)
+                continue;
+            std::int64_t size = XattrSize(target, name.c_str());
+            if (size < 0) {
+                // A value that cannot even be measured is still a stream; its read says why.
+                size = 0;
+            }
+            const bool samba = IsSambaStreamXattr(name);
+            if (samba && size > 0)
+                --size;
+            AddXattrStream(streams, item, BACKUP_ALTERNATE_DATA, 0, name, size,
+                samba ? XattrContent::Form::SambaStream : XattrContent::Form::AsIs,
+                std::move(*streamName));
+        }
+    }
+
+    void AddNtfsMetadata(BackupStreams& streams, const ItemRef& item)
+    {
+        if (item->Driver != NtfsDriver::Ntfs3g)
+            return;
+        const XattrTarget target = item->Target();
+        std::vector<BYTE> attrib;
+        if (ReadXattr(target, kNtfsAttrib, attrib) == 0 && attrib.size() >= 4) {
+            const std::uint32_t bits = attrib[0] | attrib[1] << 8 | attrib[2] << 16
+                | static_cast<std::uint32_t>(attrib[3]) << 24;
+            if (bits & kFileAttributeReparsePoint) {
+                if (const std::int64_t size = XattrSize(target, kNtfsReparseData); size > 0)
+                    AddXattrStream(streams, item, BACKUP_REPARSE_DATA, 0, kNtfsReparseData,
+                        size, XattrContent::Form::AsIs);
+            }
+        }
+        if (const std::int64_t size = XattrSize(target, kNtfsObjectId); size > 0)
+            AddXattrStream(streams, item, BACKUP_OBJECT_ID, 0, kNtfsObjectId, size,
+                XattrContent::Form::AsIs);
+    }
+
+} // namespace
+
+BackupStreams CollectStreams(const ItemRef& item, bool processSecurity)
+{
+    std::vector<std::string> listed;
+    (void)ListXattrs(item->Target(), listed);
+    BackupStreams streams;
+    if (processSecurity)
+        AddSecurity(streams, item, listed);
+    AddData(streams, item);
+    AddEa(streams, item, listed);
+    AddNamedStreams(streams, item, listed);
+    AddNtfsMetadata(streams, item);
+    return streams;
+}
+
+} // namespace sondrel::backup

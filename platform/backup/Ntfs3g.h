@@ -1,0 +1,27 @@
+#pragma once
+// Finding the NTFS drivers whose metadata Sondrel reads: ntfs-3g (a FUSE file system whose mount
+// table entry does not name it, found by probing its root once per mount) and the kernel's ntfs3.
+
+#include "Xattr.h"
+
+#include <cstdint>
+
+namespace sondrel::backup {
+
+enum class NtfsDriver { None, Ntfs3g, KernelNtfs3 };
+
+// The driver of the file system holding `item` (whose st_dev is `device`).
+[[nodiscard]] NtfsDriver DetectNtfsDriver(const XattrTarget& item, std::uint64_t device);
+
+// ntfs-3g's names for the NTFS metadata; none is listed, each is asked for by name.
+inline constexpr const char* kNtfsAttrib = "system.ntfs_attrib";
+inline constexpr const char* kNtfsAcl = "system.ntfs_acl";
+inline constexpr const char* kNtfsEa = "system.ntfs_ea";
+inline constexpr const char* kNtfsObjectId = "system.ntfs_object_id";
+inline constexpr const char* kNtfsReparseData = "system.ntfs_reparse_data";
+inline constexpr const char* kNtfs3Security = "system.ntfs_security";
+
+inline constexpr std::uint32_t kFileAttributeReparsePoint = 0x400;
+inline constexpr std::uint32_t kReparseTagNameSurrogate = 0x20000000;
+
+} // namespace sondrel::backup

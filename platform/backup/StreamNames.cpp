@@ -1,0 +1,34 @@
+#include "StreamNames.h"
+
+#include "CodePage.h"
+
+namespace sondrel::backup {
+
+namespace {
+    constexpr std::string_view kUserPrefix = "user.";
+    constexpr std::string_view kSambaPrefix = "user.DosStream.";
+    constexpr std::string_view kSambaSuffix = ":$DATA";
+}
+
+bool IsSambaStreamXattr(std::string_view xattrName)
+{
+    return xattrName.size() > kSambaPrefix.size() + kSambaSuffix.size()
+        && xattrName.starts_with(kSambaPrefix) && xattrName.ends_with(kSambaSuffix);
+}
+
+std::optional<std::u16string> StreamNameFromXattr(std::string_view xattrName)
+{
+    if (!xattrName.starts_with(kUserPrefix) || xattrName.size() == kUserPrefix.size())
+        return std::nullopt;
+    std::string_view name = xattrName.substr(kUserPrefix.size());
+    if (IsSambaStreamXattr(xattrName))
+        name = xattrName.substr(
+            kSambaPrefix.size(), xattrName.size() - kSambaPrefix.size() - kSambaSuffix.size());
+    std::u16string wide = win32::AnsiToWide(name);
+    for (char16_t& c : wide)
+        if (c == u':')
+            c = u'\uFF1A';
+    return u":" + wide + u":$DATA";
+}
+
+} // namespace sondrel::backup

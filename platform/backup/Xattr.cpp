@@ -1,0 +1,92 @@
+#include "Xattr.h"
+
+#include <cerrno>
+
+#include <sys/xattr.h>
+
+namespace sondrel::backup {
+
+namespace {
+
+    ssize_t Get(const XattrTarget& t, const char* name, void* value, std::size_t size)
+    {
+        if (t.Fd >= 0)
+            return ::fgetxattr(t.Fd, name, value, size);
+        return t.FollowLinks ? ::getxattr(t.Path.c_str(), name, value, size)
+                             : ::lgetxattr(t.Path.c_str(), name, value, size);
+    }
+
+    ssize_t List(const XattrTarget& t, char* list, std::size_t size)
+    {
+        if (t.Fd >= 0)
+            return ::flistxattr(t.Fd, list, size);
+        return t.FollowLinks ? ::listxattr(t.Path.c_str(), list, size)
+                             : ::llistxattr(t.Path.c_str(), list, size);
+    }
+
+    // The size may change between the query and the read; a few rounds settle it.
+    constexpr int kAttempts = 4;
+
+} // namespace
+
+int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
+{
+    names.clear();
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const ssize_t size = List(target, nullptr, 0);
+        if (size < 0)
+            return errno == ENOTSUP ? 0 : errno;
+        if (size == 0)
+            return 0;
+        std::vector<char> buffer(static_cast<std::size_t>(size));
+        const ssize_t got = List(target, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == ERANGE)
+                continue;
+            return errno;
+        }
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(got); ++i) {
+            if (buffer[i] == '\0') {
+                if (i > start)
+                    names.emplace_back(buffer.data() + start, i - start);
+                start = i + 1;
+            }
+        }
+        return 0;
+    }
+    return ERANGE;
+}
+
+std::int64_t XattrSize(const XattrTarget& target, const char* name)
+{
+    const ssize_t size = Get(target, name, nullptr, 0);
+    return size < 0 ? -std::int64_t { errno } : std::int64_t { size };
+}
+
+int ReadXattr(const XattrTarget& target, const char* name, std::vector<std::uint8_t>& value)
+{
+    value.clear();
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const ssize_t size = Get(target, name, nullptr, 0);
+        if (size < 0)
+            return errno;
+        value.resize(static_cast<std::size_t>(size));
+        if (size == 0)
+            return 0;
+        const ssize_t got = Get(target, name, value.data(), value.size());
+        if (got >= 0) {
+            value.resize(static_cast<std::size_t>(got));
+            return 0;
+        }
+        if (errno != ERANGE && errno != EIO)
+            return errno;
+        // EIO may be ntfs-3g's answer to a value that grew since the size query: ask again,
+        // and keep the EIO when it was a real one.
+        if (attempt + 1 == kAttempts)
+            return errno;
+    }
+    return ERANGE;
+}
+
+} // namespace sondrel::backup

@@ -1,0 +1,29 @@
+#pragma once
+// Extended attributes of one item, reached through its open descriptor, its path (following
+// symbolic links) or its path without following (the link itself). Results carry errno values.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sondrel::backup {
+
+struct XattrTarget
+{
+    int Fd = -1; // used when >= 0
+    std::string Path;
+    bool FollowLinks = true;
+};
+
+// The names, in the order the file system lists them. Returns 0 or errno.
+[[nodiscard]] int ListXattrs(const XattrTarget& target, std::vector<std::string>& names);
+
+// The value's size; -errno on failure.
+[[nodiscard]] std::int64_t XattrSize(const XattrTarget& target, const char* name);
+
+// The whole value, size asked first (ntfs-3g answers a short buffer with EIO, not ERANGE).
+// Returns 0 or errno.
+[[nodiscard]] int ReadXattr(const XattrTarget& target, const char* name,
+    std::vector<std::uint8_t>& value);
+
+} // namespace sondrel::backup

@@ -1,0 +1,191 @@
+#include "StreamWalk.h"
+
+#include "CodePage.h"
+#include "StreamKinds.h"
+#include "StreamStrings.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace sondrel::streams {
+
+using namespace win32;
+
+namespace {
+
+    // No name the backup reader makes comes near this; a larger one is not a name.
+    constexpr DWORD kMaxNameBytes = 65536;
+
+    std::string ErrorText(DWORD code)
+    {
+        char buffer[200];
+        if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, LANG_USER_DEFAULT, buffer,
+                sizeof buffer, nullptr)
+            == 0)
+            return "Error " + std::to_string(code) + "\r\n";
+        return buffer;
+    }
+
+    void Skip(HANDLE file, std::uint64_t count, LPVOID* context)
+    {
+        DWORD low = 0;
+        DWORD high = 0;
+        (void)BackupSeek(file, static_cast<DWORD>(count), static_cast<DWORD>(count >> 32), &low,
+            &high, context);
+    }
+
+    void CutName(std::u16string& name)
+    {
+        if (name.empty())
+            return;
+        name.erase(0, 1);
+        if (const auto colon = name.find(u':'); colon != std::u16string::npos)
+            name.resize(colon);
+    }
+
+} // namespace
+
+std::string WithoutLineBreak(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context,
+    std::uint64_t* loadBudget)
+{
+    if (file == nullptr || file == INVALID_HANDLE_VALUE)
+        return false;
+    info.Header = WIN32_STREAM_ID {};
+    info.Name.clear();
+
+    BYTE header[kStreamHeaderSize] {};
+    DWORD read = 0;
+    if (!BackupRead(file, header, kStreamHeaderSize, &read, FALSE, TRUE, context)
+        || read != kStreamHeaderSize)
+        return false;
+    info.Header = DecodeStreamHeader(header);
+
+    const DWORD nameSize = info.Header.dwStreamNameSize;
+    if (nameSize > kMaxNameBytes)
+        return false;
+    std::vector<BYTE> name(nameSize);
+    read = 0;
+    (void)BackupRead(file, name.data(), nameSize, &read, FALSE, TRUE, context);
+    if (read != nameSize)
+        return false;
+    for (DWORD i = 0; i + 1 < read; i += 2)
+        info.Name += static_cast<char16_t>(name[i] | name[i + 1] << 8);
+    CutName(info.Name);
+
+    if (countOnly) {
+        Skip(file, info.Size(), context);
+        return true;
+    }
+
+    const std::uint32_t n = info.CappedSize();
+    if (loadBudget && n > *loadBudget) {
+        info.ReadError = LoadStr(sStreamNotLoaded);
+        Skip(file, info.Size(), context);
+        return true;
+    }
+    // Default-initialised: the pages of a large buffer are touched by the read, not twice.
+    info.Data.reset(new std::uint8_t[n]);
+    read = 0;
+    const BOOL ok = BackupRead(file, info.Data.get(), n, &read, FALSE, TRUE, context);
+    info.DataLength = std::min<DWORD>(read, n);
+    if (loadBudget)
+        *loadBudget -= n;
+    if (!ok)
+        info.ReadError = WithoutLineBreak(ErrorText(GetLastError()));
+    else if (info.DataLength < n)
+        info.ReadError = WithoutLineBreak(ErrorText(ERROR_SONDREL_CONTENT_CHANGED));
+    if (info.Size() > kStreamDataCap && info.DataLength == kStreamDataCap)
+        std::memcpy(info.Data.get() + kTruncationMarkerOffset, kTruncationMarker,
+            sizeof kTruncationMarker);
+    if (info.Size() > info.DataLength)
+        Skip(file, info.Size() - info.DataLength, context);
+    return true;
+}
+
+std::string StreamCaption(const StreamInfo& info)
+{
+    std::string caption = WideToAnsi(info.Name);
+    if (caption.empty())
+        caption = LoadStr(
+            info.Header.dwStreamId == BACKUP_DATA ? sDefaultStreamCaption : sUnnamedStreamCaption);
+    return caption;
+}
+
+namespace {
+
+    HANDLE OpenForBackup(const BytePath& path)
+    {
+        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_POSIX_SEMANTICS, nullptr);
+    }
+
+    void EndWalk(HANDLE file, LPVOID* context)
+    {
+        (void)BackupRead(file, nullptr, 0, nullptr, TRUE, TRUE, context);
+    }
+
+} // namespace
+
+TSingleStream ReadStreamAt(const BytePath& path, std::uint64_t index)
+{
+    TSingleStream result;
+    HANDLE file = OpenForBackup(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        result.OpenError = ErrorText(GetLastError());
+        return result;
+    }
+    LPVOID context = nullptr;
+    for (std::uint64_t i = 0; i <= index; ++i) {
+        auto info = std::make_unique<StreamInfo>();
+        if (!ReadNextStream(*info, file, i != index, &context))
+            break;
+        if (i == index)
+            result.Info = std::move(info);
+    }
+    EndWalk(file, &context);
+    CloseHandle(file);
+    return result;
+}
+
+std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink)
+{
+    HANDLE file = OpenForBackup(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return ErrorText(GetLastError());
+
+    std::uint64_t count = 0;
+    LPVOID context = nullptr;
+    std::uint64_t loadBudget = kListingLoadCap;
+    for (;;) {
+        auto info = std::make_unique<StreamInfo>();
+        if (!ReadNextStream(*info, file, !listMode, &context, &loadBudget))
+            break;
+        ++count;
+        if (!listMode) {
+            if (sink)
+                sink->CountedStream(*info);
+            continue;
+        }
+        if (sink) {
+            const std::string caption = StreamCaption(*info);
+            const std::string sizeText = std::to_string(info->Size());
+            const int image = StreamImageIndex(info->Header.dwStreamId);
+            sink->AddStream(std::move(info), caption, sizeText, image);
+        }
+    }
+    EndWalk(file, &context);
+    if (listMode && count > 0 && sink)
+        sink->SelectFirstStream();
+    CloseHandle(file);
+    return std::to_string(count);
+}
+
+} // namespace sondrel::streams

@@ -1,0 +1,22 @@
+#pragma once
+// Running a program as the tests' users would: its output, errors and exit status.
+
+#include <string>
+#include <vector>
+
+namespace sondrel::test {
+
+struct RunResult
+{
+    int Status = -1; // the exit status, or -1 when it did not exit normally
+    std::string Out;
+    std::string Err;
+};
+
+[[nodiscard]] RunResult Run(const std::vector<std::string>& argv);
+// The companion built with the tests.
+[[nodiscard]] RunResult RunCompanion(const std::vector<std::string>& args);
+// Whether `program` is on the PATH.
+[[nodiscard]] bool HaveProgram(const std::string& program);
+
+} // namespace sondrel::test

@@ -1,0 +1,264 @@
+#include "Companion.h"
+
+#include "Directory.h"
+#include "Escape.h"
+#include "HexDump.h"
+#include "StreamWalk.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sondrel::tools {
+
+namespace {
+
+    constexpr std::string_view kUsage
+        = "Usage: sondrel-streams [-r [-s]] PATH...\n"
+          "       sondrel-streams -l PATH\n"
+          "       sondrel-streams -d INDEX PATH\n"
+          "\n"
+          "Shows the data streams of files and folders: the main data, the named streams and\n"
+          "the other kinds (security, extended attributes, object id, reparse data, sparse\n"
+          "blocks).\n"
+          "\n"
+          "  PATH...       one line per path: PATH, a tab, the stream count or the error\n"
+          "  -r            recurse into folders (symbolic links to folders are not followed)\n"
+          "  -s            with -r: only items that have a named stream\n"
+          "  -l PATH       one line per stream: INDEX, KIND, SIZE and CAPTION, tab-separated\n"
+          "  -d INDEX PATH the hex dump of stream INDEX (from 0), at most 16 MB\n"
+          "  --help        this text\n"
+          "\n"
+          "Names are written as UTF-8; a tab, newline or backslash as \\t, \\n, \\\\ and a byte\n"
+          "that is not UTF-8 as \\xHH.\n"
+          "Exit status: 0 when every path opened, 1 when any could not be opened or read,\n"
+          "2 for a usage error.\n";
+
+    class Output
+    {
+    public:
+        Output(std::FILE* out, std::FILE* err)
+            : m_out(out)
+            , m_err(err)
+        {
+        }
+
+        void Line(const std::string& text) { std::fwrite(text.data(), 1, text.size(), m_out); }
+
+        void Error(const BytePath& path, const std::string& text)
+        {
+            const std::string line
+                = "sondrel-streams: " + EscapeForLine(path) + ": " + text + "\n";
+            std::fflush(m_out);
+            std::fwrite(line.data(), 1, line.size(), m_err);
+            m_failed = true;
+        }
+
+        [[nodiscard]] int Status() const { return m_failed ? kSomeFailed : kAllOpened; }
+
+    private:
+        std::FILE* m_out;
+        std::FILE* m_err;
+        bool m_failed = false;
+    };
+
+    bool IsCount(const std::string& text)
+    {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+            return c >= '0' && c <= '9';
+        });
+    }
+
+    class NamedStreamSeen final : public streams::TStreamSink
+    {
+    public:
+        void AddStream(std::unique_ptr<streams::StreamInfo>, const std::string&,
+            const std::string&, int) override
+        {
+        }
+        void SelectFirstStream() override { }
+        void CountedStream(const streams::StreamInfo& info) override
+        {
+            m_seen = m_seen || info.Header.dwStreamId == win32::BACKUP_ALTERNATE_DATA;
+        }
+        [[nodiscard]] bool Seen() const { return m_seen; }
+
+    private:
+        bool m_seen = false;
+    };
+
+    // One item's line; for -s only when it has a named stream.
+    void CountItem(Output& output, const BytePath& path, bool namedOnly)
+    {
+        NamedStreamSeen seen;
+        const std::string text = streams::WalkStreams(path, false, &seen);
+        if (!IsCount(text)) {
+            const std::string message = streams::WithoutLineBreak(text);
+            output.Error(path, message);
+            if (!namedOnly)
+                output.Line(EscapeForLine(path) + "\t" + EscapeForLine(message) + "\n");
+            return;
+        }
+        if (!namedOnly || seen.Seen())
+            output.Line(EscapeForLine(path) + "\t" + text + "\n");
+    }
+
+    // Depth first in name order, with an explicit stack so that deep trees cannot exhaust the
+    // call stack. Only real folders are descended into; a link to a folder is counted, not entered.
+    void CountTree(Output& output, const BytePath& root, bool namedOnly)
+    {
+        struct Pending
+        {
+            BytePath Path;
+            bool Descend;
+        };
+        std::vector<Pending> stack { { root, true } };
+        std::vector<platform::DirectoryEntry> entries;
+        bool isRoot = true;
+        while (!stack.empty()) {
+            Pending next = std::move(stack.back());
+            stack.pop_back();
+            CountItem(output, next.Path, namedOnly);
+            if (!next.Descend)
+                continue;
+            entries.clear();
+            const int error = platform::ReadDirectory(next.Path, entries);
+            // A root that is not a folder is simply one item.
+            if (error != 0 && !(isRoot && error == ENOTDIR))
+                output.Error(next.Path,
+                    streams::WithoutLineBreak(
+                        win32::SystemMessageText(win32::Win32ErrorFromErrno(error))));
+            isRoot = false;
+            std::sort(entries.begin(), entries.end(),
+                [](const auto& a, const auto& b) { return a.Name > b.Name; });
+            for (auto& entry : entries)
+                stack.push_back({ JoinPath(next.Path, entry.Name), entry.IsFolder });
+        }
+    }
+
+    int ListStreams(Output& output, const BytePath& path)
+    {
+        class Printer final : public streams::TStreamSink
+        {
+        public:
+            explicit Printer(Output& out)
+                : m_output(out)
+            {
+            }
+            void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string& caption,
+                const std::string&, int) override
+            {
+                m_output.Line(std::to_string(m_index++) + "\t"
+                    + std::to_string(info->Header.dwStreamId) + "\t"
+                    + std::to_string(info->Size()) + "\t" + EscapeForLine(caption) + "\n");
+            }
+            void SelectFirstStream() override { }
+
+        private:
+            Output& m_output;
+            std::uint64_t m_index = 0;
+        } printer(output);
+        const std::string text = streams::WalkStreams(path, true, &printer);
+        if (!IsCount(text))
+            output.Error(path, streams::WithoutLineBreak(text));
+        return output.Status();
+    }
+
+    int DumpStream(Output& output, const std::string& indexText, const BytePath& path)
+    {
+        std::uint64_t index = 0;
+        const auto [end, error]
+            = std::from_chars(indexText.data(), indexText.data() + indexText.size(), index);
+        if (error != std::errc {} || end != indexText.data() + indexText.size())
+            return -1;
+        const streams::TSingleStream stream = streams::ReadStreamAt(path, index);
+        if (!stream.OpenError.empty()) {
+            output.Error(path, streams::WithoutLineBreak(stream.OpenError));
+            return output.Status();
+        }
+        if (!stream.Info) {
+            output.Error(path, "no stream " + indexText);
+            return output.Status();
+        }
+        const streams::StreamInfo& info = *stream.Info;
+        std::string chunk;
+        constexpr std::size_t kChunk = 1 << 20;
+        chunk.reserve(kChunk + 128);
+        for (std::uint32_t at = 0; at < info.DataLength; at += streams::kDumpBytesPerLine) {
+            const int count
+                = static_cast<int>(std::min<std::uint32_t>(16, info.DataLength - at));
+            streams::AppendDumpLine(chunk, info.Data.get() + at, count, at);
+            chunk += '\n';
+            if (chunk.size() >= kChunk) {
+                output.Line(chunk);
+                chunk.clear();
+            }
+        }
+        output.Line(chunk);
+        if (!info.ReadError.empty())
+            output.Error(path, "stream " + indexText + ": " + info.ReadError);
+        return output.Status();
+    }
+
+    int Usage(std::FILE* err, const char* problem)
+    {
+        std::fprintf(err, "sondrel-streams: %s\n%.*s", problem, static_cast<int>(kUsage.size()),
+            kUsage.data());
+        return kUsageError;
+    }
+
+} // namespace
+
+int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    Output output(out, err);
+    bool recurse = false;
+    bool namedOnly = false;
+    std::vector<BytePath> paths;
+    bool optionsDone = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsDone || a.empty() || a[0] != '-' || a == "-") {
+            paths.push_back(a);
+        } else if (a == "--") {
+            optionsDone = true;
+        } else if (a == "--help") {
+            std::fwrite(kUsage.data(), 1, kUsage.size(), out);
+            return kAllOpened;
+        } else if (a == "-l") {
+            if (args.size() != i + 2 || recurse || namedOnly || !paths.empty())
+                return Usage(err, "-l takes exactly one PATH");
+            return ListStreams(output, args[i + 1]);
+        } else if (a == "-d") {
+            if (args.size() != i + 3 || recurse || namedOnly || !paths.empty())
+                return Usage(err, "-d takes exactly one INDEX and one PATH");
+            const int status = DumpStream(output, args[i + 1], args[i + 2]);
+            return status < 0 ? Usage(err, "INDEX must be a whole number from 0") : status;
+        } else if (a == "-r") {
+            recurse = true;
+        } else if (a == "-s") {
+            namedOnly = true;
+        } else if (a == "-rs" || a == "-sr") {
+            recurse = namedOnly = true;
+        } else {
+            return Usage(err, ("unknown option " + EscapeForLine(a)).c_str());
+        }
+    }
+    if (namedOnly && !recurse)
+        return Usage(err, "-s goes with -r");
+    if (paths.empty())
+        return Usage(err, "no PATH given");
+    for (const BytePath& path : paths) {
+        if (recurse)
+            CountTree(output, path, namedOnly);
+        else
+            CountItem(output, path, false);
+    }
+    return output.Status();
+}
+
+} // namespace sondrel::tools
