@@ -1,1 +1,284 @@
+// Counting and listing the streams of real files.
+#include "StreamKinds.h"
+#include "StreamWalk.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace sondrel::streams;
+using sondrel::test::SetXattr;
+using sondrel::test::TempDir;
+using sondrel::test::WriteFile;
+
+namespace {
+
+struct Item
+{
+    std::unique_ptr<StreamInfo> Info;
+    std::string Caption;
+    std::string SizeText;
+    int Image;
+};
+
+// Collects a listing as the stream list would.
+class Collect final : public TStreamSink
+{
+public:
+    void AddStream(std::unique_ptr<StreamInfo> info, const std::string& caption,
+        const std::string& sizeText, int image) override
+    {
+        Items.push_back({ std::move(info), caption, sizeText, image });
+    }
+    void SelectFirstStream() override { ++Selections; }
+
+    std::vector<Item> Items;
+    int Selections = 0;
+};
+
+class StreamWalk : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!sondrel::test::UserXattrsWork(m_dir.Path()))
+            GTEST_SKIP() << "user xattrs do not work in " << m_dir.Path();
+    }
+
+    // A file of `size` bytes: a hole but for a pattern in its first and last bytes.
+    std::string MakeLarge(const std::string& name, std::uint64_t size)
+    {
+        const std::string path = m_dir / name;
+        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+        std::vector<char> head(1 << 20, 'h');
+        EXPECT_EQ(::pwrite(fd, head.data(), head.size(), 0), static_cast<ssize_t>(head.size()));
+        std::vector<char> tail(1 << 20, 't');
+        tail.back() = 'Z';
+        EXPECT_EQ(::pwrite(fd, tail.data(), tail.size(), static_cast<off_t>(size - tail.size())),
+            static_cast<ssize_t>(tail.size()));
+        // Fill the middle so the file is one allocated range, plain data.
+        EXPECT_EQ(::fallocate(fd, 0, 0, static_cast<off_t>(size)), 0);
+        ::close(fd);
+        return path;
+    }
+
+    TempDir m_dir;
+};
+
+TEST_F(StreamWalk, CountsAndListsEveryStreamInOrder)
+{
+    const std::string file = m_dir / "three";
+    WriteFile(file, "content");
+    ASSERT_TRUE(SetXattr(file, "user.summary", "sum"));
+    EXPECT_EQ(WalkStreams(file, false, nullptr), "3");
+
+    Collect list;
+    EXPECT_EQ(WalkStreams(file, true, &list), "3");
+    ASSERT_EQ(list.Items.size(), 3u);
+    EXPECT_EQ(list.Selections, 1);
+    EXPECT_EQ(list.Items[0].Caption, "<no name>");
+    EXPECT_EQ(list.Items[0].Image, 2);
+    EXPECT_EQ(list.Items[1].Caption, "<default>");
+    EXPECT_EQ(list.Items[1].Image, 0);
+    EXPECT_EQ(list.Items[1].SizeText, "7");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(list.Items[1].Info->Data.get()), 7), "content");
+    EXPECT_EQ(list.Items[2].Caption, "summary"); // cut from ":summary:$DATA"
+    EXPECT_EQ(list.Items[2].Image, 3);
+    for (const Item& item : list.Items)
+        EXPECT_TRUE(item.Info->ReadError.empty()) << item.Caption;
+}
+
+TEST_F(StreamWalk, ImagesByKind)
+{
+    EXPECT_EQ(StreamImageIndex(0), 9);
+    EXPECT_EQ(StreamImageIndex(1), 0);
+    EXPECT_EQ(StreamImageIndex(9), 8);
+    EXPECT_EQ(StreamImageIndex(10), 9);
+    EXPECT_EQ(StreamImageIndex(0xFFFFFFFF), 9);
+}
+
+TEST_F(StreamWalk, EmptyFilesAndFoldersHaveNoDataStream)
+{
+    const std::string empty = m_dir / "empty";
+    WriteFile(empty, "");
+    ASSERT_TRUE(SetXattr(empty, "user.zero", ""));
+    Collect list;
+    EXPECT_EQ(WalkStreams(empty, true, &list), "2");
+    ASSERT_EQ(list.Items.size(), 2u);
+    EXPECT_EQ(list.Items[1].SizeText, "0");
+    EXPECT_EQ(list.Items[1].Info->DataLength, 0u);
+    EXPECT_TRUE(list.Items[1].Info->ReadError.empty());
+
+    const std::string folder = m_dir / "folder";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ASSERT_TRUE(SetXattr(folder, "user.note", "folder stream"));
+    Collect folderList;
+    EXPECT_EQ(WalkStreams(folder, true, &folderList), "2");
+    EXPECT_EQ(folderList.Items[1].Caption, "note");
+}
+
+TEST_F(StreamWalk, StreamsAtAndAroundTheCap)
+{
+    {
+        Collect exact;
+        ASSERT_EQ(WalkStreams(MakeLarge("exact", kStreamDataCap), true, &exact), "2");
+        const StreamInfo& data = *exact.Items[1].Info;
+        EXPECT_EQ(data.DataLength, kStreamDataCap);
+        EXPECT_EQ(data.Data[kStreamDataCap - 1], 'Z'); // whole, no marker
+        EXPECT_EQ(data.Data[kTruncationMarkerOffset], 't');
+    }
+    {
+        const std::string over = MakeLarge("over", kStreamDataCap + 1);
+        ASSERT_TRUE(SetXattr(over, "user.after", "still found"));
+        Collect list;
+        ASSERT_EQ(WalkStreams(over, true, &list), "3");
+        const StreamInfo& data = *list.Items[1].Info;
+        EXPECT_EQ(list.Items[1].SizeText, "16777217");
+        EXPECT_EQ(data.DataLength, kStreamDataCap);
+        EXPECT_TRUE(data.ReadError.empty());
+        EXPECT_EQ(std::memcmp(data.Data.get() + kTruncationMarkerOffset, kTruncationMarker,
+                      sizeof kTruncationMarker),
+            0);
+        EXPECT_EQ(data.Data[kStreamDataCap - 1], 't'); // the stream's own byte
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(list.Items[2].Info->Data.get()), 11),
+            "still found");
+    }
+}
+
+TEST_F(StreamWalk, SizesAboveFourGigabytesKeepAllTheirBits)
+{
+    // A 5 GiB file that is one hole: plain data to the reader, no disk space needed.
+    const std::string path = m_dir / "huge";
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const std::uint64_t size = 5ull << 30;
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+    ::close(fd);
+    ASSERT_TRUE(SetXattr(path, "user.behind", "b"));
+    EXPECT_EQ(WalkStreams(path, false, nullptr), "3");
+    Collect list;
+    ASSERT_EQ(WalkStreams(path, true, &list), "3");
+    EXPECT_EQ(list.Items[1].SizeText, "5368709120");
+    EXPECT_EQ(list.Items[1].Info->Size(), size);
+    EXPECT_EQ(list.Items[1].Info->DataLength, kStreamDataCap);
+    EXPECT_EQ(list.Items[2].Caption, "behind");
+}
+
+TEST_F(StreamWalk, OneListingLoadsAtMostSixtyFourMegabytes)
+{
+    // Five allocated ranges of 14 MiB each: 70 MiB of sparse blocks.
+    const std::string path = m_dir / "ranges";
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    const std::uint64_t range = 14ull << 20;
+    const std::vector<char> bytes(range, 'r');
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(2 * range * i)),
+            static_cast<ssize_t>(range));
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(10 * range)), 0);
+    ::close(fd);
+    Collect list;
+    ASSERT_EQ(WalkStreams(path, true, &list), "8"); // security, data, 5 blocks, end block
+    std::uint64_t loaded = 0;
+    int notLoaded = 0;
+    for (const Item& item : list.Items) {
+        loaded += item.Info->DataLength;
+        if (!item.Info->ReadError.empty()) {
+            ++notLoaded;
+            EXPECT_EQ(item.Info->Data, nullptr);
+        }
+    }
+    EXPECT_LE(loaded, kListingLoadCap);
+    EXPECT_EQ(notLoaded, 1);
+    EXPECT_EQ(list.Items[6].Info->ReadError.rfind("Not loaded", 0), 0u);
+    EXPECT_EQ(list.Items[7].Info->DataLength, 8u); // the end block still fits
+}
+
+TEST_F(StreamWalk, OddNamesAreKeptWholeAndLossless)
+{
+    const std::string file = m_dir / "names";
+    WriteFile(file, "x");
+    const std::string longName(250, 'L');
+    ASSERT_TRUE(SetXattr(file, "user.tab\there", "1"));
+    ASSERT_TRUE(SetXattr(file, "user.bad\xFF\xFE", "2"));
+    ASSERT_TRUE(SetXattr(file, "user.a:b:c", "3"));
+    ASSERT_TRUE(SetXattr(file, "user." + longName, "4"));
+    Collect list;
+    ASSERT_EQ(WalkStreams(file, true, &list), "6");
+    std::vector<std::string> captions;
+    for (std::size_t i = 2; i < list.Items.size(); ++i)
+        captions.push_back(list.Items[i].Caption);
+    std::sort(captions.begin(), captions.end());
+    EXPECT_EQ(captions[0], std::string(250, 'L'));
+    EXPECT_EQ(captions[1], "a\xEF\xBC\x9A" "b\xEF\xBC\x9A" "c"); // fullwidth colons
+    EXPECT_EQ(captions[2], "bad\xFF\xFE");
+    EXPECT_EQ(captions[3], "tab\there");
+}
+
+TEST_F(StreamWalk, UnopenableItemsGiveTheSystemText)
+{
+    const std::string text = WalkStreams(m_dir / "gone", false, nullptr);
+    EXPECT_EQ(text, std::string(std::strerror(ENOENT)) + "\r\n");
+    Collect list;
+    EXPECT_EQ(WalkStreams(m_dir / "gone", true, &list), text);
+    EXPECT_TRUE(list.Items.empty());
+    EXPECT_EQ(list.Selections, 0);
+}
+
+TEST_F(StreamWalk, AFileTheUserCannotReadIsAnErrorNotACount)
+{
+    const std::string file = m_dir / "secret";
+    WriteFile(file, "x");
+    ASSERT_EQ(::chmod(file.c_str(), 0), 0);
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Drop the capabilities that let root read anything, from the effective set only.
+        __user_cap_header_struct header { _LINUX_CAPABILITY_VERSION_3, 0 };
+        __user_cap_data_struct data[2] {};
+        if (::syscall(SYS_capget, &header, data) == 0) {
+            for (int cap : { CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH })
+                data[cap / 32].effective &= ~(1u << (cap % 32));
+            (void)::syscall(SYS_capset, &header, data);
+        }
+        const std::string result = WalkStreams(file, false, nullptr);
+        (void)!::write(pipeFds[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string result;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(result, std::string(std::strerror(EACCES)) + "\r\n");
+}
+
+TEST_F(StreamWalk, ReadStreamAtLoadsOnlyTheOneAsked)
+{
+    const std::string file = m_dir / "f";
+    WriteFile(file, "main");
+    ASSERT_TRUE(SetXattr(file, "user.s", "named"));
+    const TSingleStream named = ReadStreamAt(file, 2);
+    ASSERT_TRUE(named.Info);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(named.Info->Data.get()), 5), "named");
+    EXPECT_FALSE(ReadStreamAt(file, 3).Info);
+    EXPECT_FALSE(ReadStreamAt(m_dir / "nothing", 0).OpenError.empty());
+}
+
+} // namespace

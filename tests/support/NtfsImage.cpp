@@ -2,8 +2,14 @@
 
 #include "Run.h"
 
-#include <filesystem>
+#include <cerrno>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <poll.h>
+#include <sys/pidfd.h>
 #include <unistd.h>
 
 namespace sondrel::test {
@@ -20,6 +26,29 @@ namespace {
             if (!HaveProgram(program))
                 return std::string(program) + " is not installed (scripts/bootstrap installs it)";
         return {};
+    }
+
+    // ntfs-3g detaches from the caller, so its process is found by the mount point it serves.
+    int DaemonServing(const std::string& mountPoint)
+    {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+            const std::string pid = entry.path().filename().string();
+            if (pid.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+            const std::string cmdline { std::istreambuf_iterator<char>(in), {} };
+            std::vector<std::string> args;
+            for (std::size_t start = 0; start < cmdline.size();) {
+                const std::size_t end = std::min(cmdline.find('\0', start), cmdline.size());
+                args.push_back(cmdline.substr(start, end - start));
+                start = end + 1;
+            }
+            if (args.size() >= 2 && std::filesystem::path(args.front()).filename() == "ntfs-3g"
+                && args.back() == mountPoint)
+                return ::pidfd_open(std::stoi(pid), 0);
+        }
+        return -1;
     }
 
 } // namespace
@@ -84,6 +113,7 @@ bool NtfsImage::Mount(const std::string& options)
         return false;
     }
     m_mounted = true;
+    m_daemon = DaemonServing(m_mountPoint);
     return true;
 }
 
@@ -93,6 +123,14 @@ void NtfsImage::Unmount()
         return;
     (void)Run({ "fusermount", "-u", m_mountPoint });
     m_mounted = false;
+    if (m_daemon >= 0) {
+        // The unmount returns before ntfs-3g has flushed and closed the volume; a pidfd turns
+        // readable when the process has exited.
+        pollfd exited { m_daemon, POLLIN, 0 };
+        while (::poll(&exited, 1, -1) < 0 && errno == EINTR) { }
+        ::close(m_daemon);
+        m_daemon = -1;
+    }
 }
 
 NtfsImage::~NtfsImage()

@@ -23,6 +23,8 @@ public:
 
     // Mounts with `options` (for instance "streams_interface=windows"); false with Problem() set.
     bool Mount(const std::string& options = "streams_interface=xattr");
+    // Returns once the ntfs-3g process has written everything back and gone, so that a mount
+    // that follows reads what this one wrote.
     void Unmount();
 
     [[nodiscard]] bool Usable() const { return m_problem.empty(); }
@@ -38,6 +40,7 @@ private:
     std::string m_problem;
     bool m_readOnly = false;
     bool m_mounted = false;
+    int m_daemon = -1; // a pidfd of the ntfs-3g process serving the mount, or -1
 };
 
 // Skips the current test unless `image` is usable.

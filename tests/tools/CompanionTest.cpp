@@ -1,1 +1,109 @@
+// The companion as scripts use it: a real process over real files.
+#include "Run.h"
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
+
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using sondrel::test::RunCompanion;
+using sondrel::test::SetXattr;
+using sondrel::test::TempDir;
+using sondrel::test::WriteFile;
+
+namespace {
+
+class Companion : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!sondrel::test::UserXattrsWork(m_dir.Path()))
+            GTEST_SKIP() << "user xattrs do not work in " << m_dir.Path();
+        m_file = m_dir / "file";
+        WriteFile(m_file, "Hello world\n");
+        ASSERT_TRUE(SetXattr(m_file, "user.ads", "I am a real ADS\n"));
+    }
+    TempDir m_dir;
+    std::string m_file;
+};
+
+TEST_F(Companion, CountsOneLinePerPathAndReportsFailures)
+{
+    const auto ok = RunCompanion({ m_file });
+    EXPECT_EQ(ok.Status, 0);
+    EXPECT_EQ(ok.Out, m_file + "\t3\n");
+
+    const auto mixed = RunCompanion({ m_file, m_dir / "missing" });
+    EXPECT_EQ(mixed.Status, 1);
+    EXPECT_EQ(mixed.Out,
+        m_file + "\t3\n" + (m_dir / "missing") + "\t" + std::strerror(ENOENT) + "\n");
+    EXPECT_NE(mixed.Err.find(std::strerror(ENOENT)), std::string::npos);
+}
+
+TEST_F(Companion, ListsStreamsWithKindSizeAndCaption)
+{
+    const auto listed = RunCompanion({ "-l", m_file });
+    EXPECT_EQ(listed.Status, 0);
+    const std::string expected = "0\t3\t"; // the security descriptor first
+    ASSERT_EQ(listed.Out.rfind(expected, 0), 0u);
+    EXPECT_NE(listed.Out.find("\t<no name>\n1\t1\t12\t<default>\n2\t4\t16\tads\n"),
+        std::string::npos);
+}
+
+TEST_F(Companion, DumpsAStreamAsTheViewShowsIt)
+{
+    const auto dumped = RunCompanion({ "-d", "2", m_file });
+    EXPECT_EQ(dumped.Status, 0);
+    EXPECT_EQ(dumped.Out,
+        "0000  49 20 61 6D 20 61 20 72 - 65 61 6C 20 41 44 53 0A  |I am a real ADS.|\n");
+    const auto none = RunCompanion({ "-d", "9", m_file });
+    EXPECT_EQ(none.Status, 1);
+    EXPECT_TRUE(none.Out.empty());
+}
+
+TEST_F(Companion, RecursesWithoutFollowingLinksAndFilters)
+{
+    const std::string sub = m_dir / "sub";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    WriteFile(sub + "/plain", "p");
+    WriteFile(sub + "/odd\tname\xFF", "o");
+    ASSERT_TRUE(SetXattr(sub + "/odd\tname\xFF", "user.x", "y"));
+    ASSERT_EQ(::symlink("sub", (m_dir / "link").c_str()), 0);
+    const auto all = RunCompanion({ "-r", m_dir.Path() });
+    EXPECT_EQ(all.Status, 0);
+    const std::string root = m_dir.Path();
+    EXPECT_EQ(all.Out,
+        root + "\t1\n" + root + "/file\t3\n" + root + "/link\t1\n" + root + "/sub\t1\n" + root
+            + "/sub/odd\\tname\\xFF\t3\n" + root + "/sub/plain\t2\n");
+    const auto named = RunCompanion({ "-r", "-s", m_dir.Path() });
+    EXPECT_EQ(named.Out, root + "/file\t3\n" + root + "/sub/odd\\tname\\xFF\t3\n");
+}
+
+TEST_F(Companion, FifosNeitherBlockNorFail)
+{
+    const std::string fifo = m_dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const auto result = RunCompanion({ fifo });
+    EXPECT_EQ(result.Status, 0);
+    EXPECT_EQ(result.Out, fifo + "\t1\n");
+}
+
+TEST_F(Companion, UsageErrorsExitWithTwo)
+{
+    for (const std::vector<std::string>& args :
+        { std::vector<std::string> {}, { "-x", "p" }, { "-s", "p" }, { "-d", "a", "p" },
+            { "-l" }, { "-l", "a", "b" } }) {
+        const auto result = RunCompanion(args);
+        EXPECT_EQ(result.Status, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(result.Err.find("Usage"), std::string::npos);
+    }
+    const auto help = RunCompanion({ "--help" });
+    EXPECT_EQ(help.Status, 0);
+    EXPECT_NE(help.Out.find("-d INDEX PATH"), std::string::npos);
+}
+
+} // namespace
