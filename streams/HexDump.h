@@ -11,7 +11,8 @@ constexpr int kDumpBytesPerLine = 16;
 constexpr int kDumpLinePitch = 16; // pixels, whatever the font
 
 // One line for `count` (1 to 16) bytes whose first is at `offset`.
-[[nodiscard]] std::string FormatDumpLine(const std::uint8_t* bytes, int count, std::uint32_t offset);
+[[nodiscard]] std::string FormatDumpLine(
+    const std::uint8_t* bytes, int count, std::uint32_t offset);
 
 // The same, appended to `out`: for callers that format many lines into one buffer.
 void AppendDumpLine(std::string& out, const std::uint8_t* bytes, int count, std::uint32_t offset);

@@ -31,8 +31,8 @@ namespace {
     {
         DWORD low = 0;
         DWORD high = 0;
-        (void)BackupSeek(file, static_cast<DWORD>(count), static_cast<DWORD>(count >> 32), &low,
-            &high, context);
+        (void)BackupSeek(
+            file, static_cast<DWORD>(count), static_cast<DWORD>(count >> 32), &low, &high, context);
     }
 
     void CutName(std::u16string& name)
@@ -53,8 +53,8 @@ std::string WithoutLineBreak(std::string text)
     return text;
 }
 
-bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context,
-    std::uint64_t* loadBudget)
+bool ReadNextStream(
+    StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context, std::uint64_t* loadBudget)
 {
     if (file == nullptr || file == INVALID_HANDLE_VALUE)
         return false;
@@ -103,8 +103,8 @@ bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* conte
     else if (info.DataLength < n)
         info.ReadError = WithoutLineBreak(ErrorText(ERROR_SONDREL_CONTENT_CHANGED));
     if (info.Size() > kStreamDataCap && info.DataLength == kStreamDataCap)
-        std::memcpy(info.Data.get() + kTruncationMarkerOffset, kTruncationMarker,
-            sizeof kTruncationMarker);
+        std::memcpy(
+            info.Data.get() + kTruncationMarkerOffset, kTruncationMarker, sizeof kTruncationMarker);
     if (info.Size() > info.DataLength)
         Skip(file, info.Size() - info.DataLength, context);
     return true;

@@ -65,8 +65,8 @@ namespace {
         std::vector<std::uint8_t> data;
         if (ReadXattr(link, kNtfsReparseData, data) != 0 || data.size() < 4)
             return false;
-        const std::uint32_t tag = data[0] | data[1] << 8 | data[2] << 16
-            | static_cast<std::uint32_t>(data[3]) << 24;
+        const std::uint32_t tag
+            = data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
         return (tag & kReparseTagNameSurrogate) == 0;
     }
 
@@ -74,7 +74,9 @@ namespace {
     int OpenItem(const std::string& path, BackupItem& item)
     {
         item.Path = path;
-        struct stat st { };
+        struct stat st
+        {
+        };
         if (::lstat(path.c_str(), &st) != 0)
             return errno;
         bool followed = false;
@@ -91,8 +93,8 @@ namespace {
         if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
             // O_NONBLOCK: should the path have become a FIFO since the stat, the open must
             // not wait for a writer. O_NOFOLLOW: nor may it have become a link since.
-            const int flags = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC
-                | (followed ? 0 : O_NOFOLLOW);
+            const int flags
+                = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | (followed ? 0 : O_NOFOLLOW);
             item.Fd = ::open(path.c_str(), flags);
             if (item.Fd < 0)
                 return errno;
@@ -135,8 +137,8 @@ WIN32_STREAM_ID DecodeStreamHeader(const BYTE (&b)[kStreamHeaderSize])
     WIN32_STREAM_ID header;
     header.dwStreamId = u32(0);
     header.dwStreamAttributes = u32(4);
-    header.Size.QuadPart
-        = static_cast<LONGLONG>(static_cast<std::uint64_t>(u32(8)) | std::uint64_t { u32(12) } << 32);
+    header.Size.QuadPart = static_cast<LONGLONG>(
+        static_cast<std::uint64_t>(u32(8)) | std::uint64_t { u32(12) } << 32);
     header.dwStreamNameSize = u32(16);
     return header;
 }

@@ -62,8 +62,8 @@ bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD&
             Advance();
             continue;
         }
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<Offset>(stream.Size - contentOffset, count - read));
+        const std::size_t want
+            = static_cast<std::size_t>(std::min<Offset>(stream.Size - contentOffset, count - read));
         const ContentRead got = stream.Content
             ? stream.Content->Read(contentOffset, out + read, want)
             : ContentRead { 0, ERROR_SONDREL_CONTENT_CHANGED };

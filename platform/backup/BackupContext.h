@@ -16,8 +16,8 @@ public:
 
     // Fills up to `count` bytes, crossing from one stream into the next; returns false (with
     // `error`) when a content could not be read, having delivered what came before the failure.
-    [[nodiscard]] bool Read(win32::BYTE* out, std::size_t count, std::size_t& read,
-        win32::DWORD& error);
+    [[nodiscard]] bool Read(
+        win32::BYTE* out, std::size_t count, std::size_t& read, win32::DWORD& error);
 
     // Skips up to `count` content bytes of the current stream; false when that reaches past
     // its end (the position is then the next header) or the position is not in a content.

@@ -38,8 +38,8 @@ std::vector<std::uint8_t> PackEaList(const std::vector<EaEntry>& entries)
         out[at + 7] = static_cast<std::uint8_t>(e.Value.size() >> 8);
         std::memcpy(out.data() + at + kFixedSize, e.Name.data(), e.Name.size());
         if (!e.Value.empty())
-            std::memcpy(out.data() + at + kFixedSize + e.Name.size() + 1, e.Value.data(),
-                e.Value.size());
+            std::memcpy(
+                out.data() + at + kFixedSize + e.Name.size() + 1, e.Value.data(), e.Value.size());
         last = at;
     }
     if (!out.empty())

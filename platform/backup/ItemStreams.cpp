@@ -47,8 +47,8 @@ namespace {
             }
             while (done < count) {
                 const Offset at = m_fileOffset + offset + done - m_prefix.size();
-                const ssize_t got = ::pread(
-                    m_item->Fd, out + done, count - done, static_cast<off_t>(at));
+                const ssize_t got
+                    = ::pread(m_item->Fd, out + done, count - done, static_cast<off_t>(at));
                 if (got < 0) {
                     if (errno == EINTR)
                         continue;
@@ -164,15 +164,15 @@ namespace {
         streams.push_back(std::move(s));
     }
 
-    void AddSecurity(BackupStreams& streams, const ItemRef& item,
-        const std::vector<std::string>& listed)
+    void AddSecurity(
+        BackupStreams& streams, const ItemRef& item, const std::vector<std::string>& listed)
     {
         const XattrTarget target = item->Target();
         if (item->Driver != NtfsDriver::None) {
             const char* name = item->Driver == NtfsDriver::Ntfs3g ? kNtfsAcl : kNtfs3Security;
             if (const std::int64_t size = XattrSize(target, name); size > 0) {
-                AddXattrStream(streams, item, BACKUP_SECURITY_DATA, STREAM_CONTAINS_SECURITY,
-                    name, size, XattrContent::Form::AsIs);
+                AddXattrStream(streams, item, BACKUP_SECURITY_DATA, STREAM_CONTAINS_SECURITY, name,
+                    size, XattrContent::Form::AsIs);
                 return;
             }
         }
@@ -220,7 +220,8 @@ namespace {
             BackupStream block;
             block.Id = BACKUP_SPARSE_BLOCK;
             block.Size = 8 + range.Length;
-            block.Content = std::make_unique<FileContent>(item, range.Start, offsetBytes(range.Start));
+            block.Content
+                = std::make_unique<FileContent>(item, range.Start, offsetBytes(range.Start));
             streams.push_back(std::move(block));
         }
         BackupStream end;
@@ -235,8 +236,8 @@ namespace {
         const XattrTarget target = item->Target();
         if (item->Driver == NtfsDriver::Ntfs3g) {
             if (const std::int64_t size = XattrSize(target, kNtfsEa); size > 0)
-                AddXattrStream(streams, item, BACKUP_EA_DATA, 0, kNtfsEa, size,
-                    XattrContent::Form::EaList);
+                AddXattrStream(
+                    streams, item, BACKUP_EA_DATA, 0, kNtfsEa, size, XattrContent::Form::EaList);
             return;
         }
         std::vector<std::string> names;
@@ -292,13 +293,13 @@ namespace {
                 | static_cast<std::uint32_t>(attrib[3]) << 24;
             if (bits & kFileAttributeReparsePoint) {
                 if (const std::int64_t size = XattrSize(target, kNtfsReparseData); size > 0)
-                    AddXattrStream(streams, item, BACKUP_REPARSE_DATA, 0, kNtfsReparseData,
-                        size, XattrContent::Form::AsIs);
+                    AddXattrStream(streams, item, BACKUP_REPARSE_DATA, 0, kNtfsReparseData, size,
+                        XattrContent::Form::AsIs);
             }
         }
         if (const std::int64_t size = XattrSize(target, kNtfsObjectId); size > 0)
-            AddXattrStream(streams, item, BACKUP_OBJECT_ID, 0, kNtfsObjectId, size,
-                XattrContent::Form::AsIs);
+            AddXattrStream(
+                streams, item, BACKUP_OBJECT_ID, 0, kNtfsObjectId, size, XattrContent::Form::AsIs);
     }
 
 } // namespace

@@ -4,10 +4,10 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <poll.h>
 #include <sstream>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -26,7 +26,8 @@ namespace {
         for (std::size_t i = 0; i < field.size(); ++i) {
             if (field[i] == '\\' && i + 3 < field.size()) {
                 const std::string digits = field.substr(i + 1, 3);
-                if (digits.size() == 3 && digits.find_first_not_of("01234567") == std::string::npos) {
+                if (digits.size() == 3
+                    && digits.find_first_not_of("01234567") == std::string::npos) {
                     out += static_cast<char>(std::stoi(digits, nullptr, 8));
                     i += 3;
                     continue;
@@ -104,7 +105,9 @@ namespace {
 
 NtfsDriver DetectNtfsDriver(const XattrTarget& item, std::uint64_t device)
 {
-    struct statfs fs { };
+    struct statfs fs
+    {
+    };
     int result = 0;
     if (item.Fd >= 0) {
         result = ::fstatfs(item.Fd, &fs);

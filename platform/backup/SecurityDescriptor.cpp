@@ -123,8 +123,8 @@ std::vector<std::uint8_t> BuildSecurityDescriptor(const PosixSecurity& s)
     aces.push_back({ OwnerAccessMask(ownerPerms, s.Folder), UserSid(s.Uid) });
     std::stable_partition(named.begin(), named.end(),
         [](const Ace& a) { return a.Sid[8] == 1; }); // users (sub-authority 1) first
-    auto firstGroup = std::find_if(
-        named.begin(), named.end(), [](const Ace& a) { return a.Sid[8] == 2; });
+    auto firstGroup
+        = std::find_if(named.begin(), named.end(), [](const Ace& a) { return a.Sid[8] == 2; });
     aces.insert(aces.end(), named.begin(), firstGroup);
     aces.push_back({ OtherAccessMask(groupPerms), GroupSid(s.Gid) });
     aces.insert(aces.end(), firstGroup, named.end());

@@ -23,8 +23,8 @@ std::vector<ByteRange> AllocatedRanges(int fd, std::uint64_t size)
             return { ByteRange { 0, size } };
         end = std::min<off_t>(end, static_cast<off_t>(size));
         if (end > start)
-            ranges.push_back({ static_cast<std::uint64_t>(start),
-                static_cast<std::uint64_t>(end - start) });
+            ranges.push_back(
+                { static_cast<std::uint64_t>(start), static_cast<std::uint64_t>(end - start) });
         position = end;
     }
     return ranges;

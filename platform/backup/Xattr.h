@@ -23,7 +23,7 @@ struct XattrTarget
 
 // The whole value, size asked first (ntfs-3g answers a short buffer with EIO, not ERANGE).
 // Returns 0 or errno.
-[[nodiscard]] int ReadXattr(const XattrTarget& target, const char* name,
-    std::vector<std::uint8_t>& value);
+[[nodiscard]] int ReadXattr(
+    const XattrTarget& target, const char* name, std::vector<std::uint8_t>& value);
 
 } // namespace sondrel::backup

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include <dirent.h>
-#include <unistd.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace sondrel::platform {
 
@@ -30,7 +30,9 @@ int ReadDirectory(const BytePath& folder, std::vector<DirectoryEntry>& entries)
         item.Name = std::string(name);
         unsigned char type = entry->d_type;
         if (type == DT_UNKNOWN) {
-            struct stat st { };
+            struct stat st
+            {
+            };
             if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
         }

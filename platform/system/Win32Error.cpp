@@ -94,8 +94,7 @@ std::string SystemMessageText(DWORD messageId)
             if (row != kErrnoTable.end())
                 error = row->first;
         }
-        text = error != 0 ? ErrnoText(error)
-                          : "Unknown error " + std::to_string(messageId);
+        text = error != 0 ? ErrnoText(error) : "Unknown error " + std::to_string(messageId);
     }
     return text + "\r\n";
 }

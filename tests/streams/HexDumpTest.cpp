@@ -1,9 +1,9 @@
 #include "HexDump.h"
+
 #include "StreamInfo.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <vector>
 
 using sondrel::streams::AppendDumpLine;
@@ -49,11 +49,13 @@ TEST(HexDump, SeparatorAndFillerAroundTheEighthByte)
     const std::vector<std::uint8_t> b(9, 0x00);
     const std::string eight = FormatDumpLine(b.data(), 8, 0);
     EXPECT_EQ(eight.find('-'), std::string::npos);
-    EXPECT_EQ(eight, "0000  " + std::string("00 ") + "00 00 00 00 00 00 00 " + "  "
-            + std::string(24, ' ') + " |........|" + std::string(8, ' '));
+    EXPECT_EQ(eight,
+        "0000  " + std::string("00 ") + "00 00 00 00 00 00 00 " + "  " + std::string(24, ' ')
+            + " |........|" + std::string(8, ' '));
     const std::string nine = FormatDumpLine(b.data(), 9, 0);
-    EXPECT_EQ(nine, "0000  00 00 00 00 00 00 00 00 - 00 " + std::string(21, ' ')
-            + " |.........|" + std::string(7, ' '));
+    EXPECT_EQ(nine,
+        "0000  00 00 00 00 00 00 00 00 - 00 " + std::string(21, ' ') + " |.........|"
+            + std::string(7, ' '));
     EXPECT_EQ(nine.find('|'), 57u);
 }
 
@@ -64,9 +66,9 @@ TEST(HexDump, WhichBytesShowAsThemselves)
         int Byte;
         char Shown;
     };
-    for (const Case c : { Case { 0x1F, '\x1F' }, Case { 0x20, ' ' }, Case { 0x7E, '~' },
-             Case { 0x7F, '.' }, Case { 0x00, '.' }, Case { 0x80, '.' }, Case { 0x1E, '.' },
-             Case { 0xFF, '.' } }) {
+    for (const Case c :
+        { Case { 0x1F, '\x1F' }, Case { 0x20, ' ' }, Case { 0x7E, '~' }, Case { 0x7F, '.' },
+            Case { 0x00, '.' }, Case { 0x80, '.' }, Case { 0x1E, '.' }, Case { 0xFF, '.' } }) {
         const auto b = Bytes({ c.Byte });
         EXPECT_EQ(FormatDumpLine(b.data(), 1, 0)[58], c.Shown) << "byte " << c.Byte;
     }
@@ -78,8 +80,8 @@ TEST(HexDump, AllByteValuesRoundTripThroughTheHexColumn)
     for (int i = 0; i < 256; ++i)
         all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
     for (int line = 0; line < 16; ++line) {
-        const std::string text = FormatDumpLine(all.data() + 16 * line, 16,
-            static_cast<std::uint32_t>(16 * line));
+        const std::string text
+            = FormatDumpLine(all.data() + 16 * line, 16, static_cast<std::uint32_t>(16 * line));
         for (int k = 0; k < 16; ++k) {
             const std::size_t at = 6 + 3 * static_cast<std::size_t>(k) + (k >= 8 ? 2 : 0);
             EXPECT_EQ(std::stoi(text.substr(at, 2), nullptr, 16), 16 * line + k);

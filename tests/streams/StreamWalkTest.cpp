@@ -1,13 +1,13 @@
 // Counting and listing the streams of real files.
-#include "StreamKinds.h"
 #include "StreamWalk.h"
-#include "TempDir.h"
 
-#include <gtest/gtest.h>
+#include "StreamKinds.h"
+#include "TempDir.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -221,7 +221,10 @@ TEST_F(StreamWalk, OddNamesAreKeptWholeAndLossless)
         captions.push_back(list.Items[i].Caption);
     std::sort(captions.begin(), captions.end());
     EXPECT_EQ(captions[0], std::string(250, 'L'));
-    EXPECT_EQ(captions[1], "a\xEF\xBC\x9A" "b\xEF\xBC\x9A" "c"); // fullwidth colons
+    EXPECT_EQ(captions[1],
+        "a\xEF\xBC\x9A"
+        "b\xEF\xBC\x9A"
+        "c"); // fullwidth colons
     EXPECT_EQ(captions[2], "bad\xFF\xFE");
     EXPECT_EQ(captions[3], "tab\there");
 }

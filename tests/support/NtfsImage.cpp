@@ -2,14 +2,15 @@
 
 #include "Run.h"
 
+#include <algorithm>
 #include <cerrno>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include <poll.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace sondrel::test {
@@ -46,7 +47,8 @@ namespace {
             }
             if (args.size() >= 2 && std::filesystem::path(args.front()).filename() == "ntfs-3g"
                 && args.back() == mountPoint)
-                return ::pidfd_open(std::stoi(pid), 0);
+                // glibc 2.36's <sys/pidfd.h> lacks extern "C", so the call goes direct.
+                return static_cast<int>(::syscall(SYS_pidfd_open, std::stoi(pid), 0));
         }
         return -1;
     }

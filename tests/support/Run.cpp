@@ -1,11 +1,13 @@
 #include "Run.h"
 
+#include "TempDir.h"
+
 #include <cerrno>
+#include <poll.h>
+#include <spawn.h>
 #include <thread>
 
 #include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,6 +69,15 @@ RunResult RunCompanion(const std::vector<std::string>& args)
     std::vector<std::string> argv { SONDREL_STREAMS_TOOL };
     argv.insert(argv.end(), args.begin(), args.end());
     return Run(argv);
+}
+
+std::string Sha256Hex(std::string_view bytes)
+{
+    TempDir dir;
+    const std::string file = dir / "content";
+    WriteFile(file, bytes);
+    const RunResult sum = Run({ "sha256sum", "-b", file });
+    return sum.Status == 0 ? sum.Out.substr(0, sum.Out.find(' ')) : std::string();
 }
 
 bool HaveProgram(const std::string& program)

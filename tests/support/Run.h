@@ -2,6 +2,7 @@
 // Running a program as the tests' users would: its output, errors and exit status.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sondrel::test {
@@ -16,6 +17,8 @@ struct RunResult
 [[nodiscard]] RunResult Run(const std::vector<std::string>& argv);
 // The companion built with the tests.
 [[nodiscard]] RunResult RunCompanion(const std::vector<std::string>& args);
+// The SHA-256 of `bytes` in lower-case hex, as sha256sum computes it; empty when it cannot run.
+[[nodiscard]] std::string Sha256Hex(std::string_view bytes);
 // Whether `program` is on the PATH.
 [[nodiscard]] bool HaveProgram(const std::string& program);
 

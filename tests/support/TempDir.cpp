@@ -1,10 +1,9 @@
 #include "TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 #include <sys/xattr.h>
@@ -23,8 +22,8 @@ TempDir::~TempDir()
 {
     std::error_code ignored;
     // Tests drop permissions on some items; restore them so everything can go.
-    for (auto it = std::filesystem::recursive_directory_iterator(m_path,
-             std::filesystem::directory_options::skip_permission_denied, ignored);
+    for (auto it = std::filesystem::recursive_directory_iterator(
+             m_path, std::filesystem::directory_options::skip_permission_denied, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
         if (it->is_directory(ignored) && !it->is_symlink(ignored))
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,

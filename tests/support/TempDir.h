@@ -25,7 +25,8 @@ private:
 // Writes `content` to `path` (created or replaced); fails the test on error.
 void WriteFile(const std::string& path, std::string_view content);
 // Sets an extended attribute (following links); false when the file system refuses it.
-[[nodiscard]] bool SetXattr(const std::string& path, const std::string& name, std::string_view value);
+[[nodiscard]] bool SetXattr(
+    const std::string& path, const std::string& name, std::string_view value);
 // Whether user.* xattrs work in `folder`.
 [[nodiscard]] bool UserXattrsWork(const std::string& folder);
 [[nodiscard]] std::string ReadWholeFile(const std::string& path);

@@ -2,9 +2,8 @@
 #include "Run.h"
 #include "TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,8 +38,8 @@ TEST_F(Companion, CountsOneLinePerPathAndReportsFailures)
 
     const auto mixed = RunCompanion({ m_file, m_dir / "missing" });
     EXPECT_EQ(mixed.Status, 1);
-    EXPECT_EQ(mixed.Out,
-        m_file + "\t3\n" + (m_dir / "missing") + "\t" + std::strerror(ENOENT) + "\n");
+    EXPECT_EQ(
+        mixed.Out, m_file + "\t3\n" + (m_dir / "missing") + "\t" + std::strerror(ENOENT) + "\n");
     EXPECT_NE(mixed.Err.find(std::strerror(ENOENT)), std::string::npos);
 }
 
@@ -50,8 +49,8 @@ TEST_F(Companion, ListsStreamsWithKindSizeAndCaption)
     EXPECT_EQ(listed.Status, 0);
     const std::string expected = "0\t3\t"; // the security descriptor first
     ASSERT_EQ(listed.Out.rfind(expected, 0), 0u);
-    EXPECT_NE(listed.Out.find("\t<no name>\n1\t1\t12\t<default>\n2\t4\t16\tads\n"),
-        std::string::npos);
+    EXPECT_NE(
+        listed.Out.find("\t<no name>\n1\t1\t12\t<default>\n2\t4\t16\tads\n"), std::string::npos);
 }
 
 TEST_F(Companion, DumpsAStreamAsTheViewShowsIt)
@@ -94,9 +93,8 @@ TEST_F(Companion, FifosNeitherBlockNorFail)
 
 TEST_F(Companion, UsageErrorsExitWithTwo)
 {
-    for (const std::vector<std::string>& args :
-        { std::vector<std::string> {}, { "-x", "p" }, { "-s", "p" }, { "-d", "a", "p" },
-            { "-l" }, { "-l", "a", "b" } }) {
+    for (const std::vector<std::string>& args : { std::vector<std::string> {}, { "-x", "p" },
+             { "-s", "p" }, { "-d", "a", "p" }, { "-l" }, { "-l", "a", "b" } }) {
         const auto result = RunCompanion(args);
         EXPECT_EQ(result.Status, 2) << (args.empty() ? "" : args[0]);
         EXPECT_NE(result.Err.find("Usage"), std::string::npos);

@@ -50,8 +50,7 @@ namespace {
 
         void Error(const BytePath& path, const std::string& text)
         {
-            const std::string line
-                = "sondrel-streams: " + EscapeForLine(path) + ": " + text + "\n";
+            const std::string line = "sondrel-streams: " + EscapeForLine(path) + ": " + text + "\n";
             std::fflush(m_out);
             std::fwrite(line.data(), 1, line.size(), m_err);
             m_failed = true;
@@ -67,16 +66,15 @@ namespace {
 
     bool IsCount(const std::string& text)
     {
-        return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-            return c >= '0' && c <= '9';
-        });
+        return !text.empty()
+            && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     }
 
     class NamedStreamSeen final : public streams::TStreamSink
     {
     public:
-        void AddStream(std::unique_ptr<streams::StreamInfo>, const std::string&,
-            const std::string&, int) override
+        void AddStream(std::unique_ptr<streams::StreamInfo>, const std::string&, const std::string&,
+            int) override
         {
         }
         void SelectFirstStream() override { }
@@ -152,8 +150,8 @@ namespace {
                 const std::string&, int) override
             {
                 m_output.Line(std::to_string(m_index++) + "\t"
-                    + std::to_string(info->Header.dwStreamId) + "\t"
-                    + std::to_string(info->Size()) + "\t" + EscapeForLine(caption) + "\n");
+                    + std::to_string(info->Header.dwStreamId) + "\t" + std::to_string(info->Size())
+                    + "\t" + EscapeForLine(caption) + "\n");
             }
             void SelectFirstStream() override { }
 
@@ -188,8 +186,7 @@ namespace {
         constexpr std::size_t kChunk = 1 << 20;
         chunk.reserve(kChunk + 128);
         for (std::uint32_t at = 0; at < info.DataLength; at += streams::kDumpBytesPerLine) {
-            const int count
-                = static_cast<int>(std::min<std::uint32_t>(16, info.DataLength - at));
+            const int count = static_cast<int>(std::min<std::uint32_t>(16, info.DataLength - at));
             streams::AppendDumpLine(chunk, info.Data.get() + at, count, at);
             chunk += '\n';
             if (chunk.size() >= kChunk) {

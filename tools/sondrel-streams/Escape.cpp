@@ -18,7 +18,10 @@ std::string EscapeForLine(std::string_view bytes)
     };
     for (std::size_t i = 0; i < wide.size(); ++i) {
         const char16_t c = wide[i];
-        const char* escape = c == u'\t' ? "\\t" : c == u'\n' ? "\\n" : c == u'\\' ? "\\\\" : nullptr;
+        const char* escape = c == u'\t' ? "\\t"
+            : c == u'\n'                ? "\\n"
+            : c == u'\\'                ? "\\\\"
+                                        : nullptr;
         const bool rawByte = c >= 0xDC80 && c <= 0xDCFF
             && !(i > 0 && wide[i - 1] >= 0xD800 && wide[i - 1] <= 0xDBFF);
         if (!escape && !rawByte)

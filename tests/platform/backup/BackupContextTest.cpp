@@ -1,9 +1,9 @@
-#include "BackupApi.h"
 #include "BackupContext.h"
 
-#include <gtest/gtest.h>
+#include "BackupApi.h"
 
 #include <cstring>
+#include <gtest/gtest.h>
 
 using namespace sondrel::backup;
 using namespace win32;

@@ -2,12 +2,11 @@
 #include "BackupApi.h"
 #include "TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -55,8 +54,8 @@ std::vector<Stream> ReadStreams(const std::string& path, bool processSecurity = 
             break;
         const WIN32_STREAM_ID id = DecodeStreamHeader(header);
         std::string name(id.dwStreamNameSize, '\0');
-        EXPECT_TRUE(BackupRead(h, reinterpret_cast<BYTE*>(name.data()), id.dwStreamNameSize,
-            &read, FALSE, processSecurity, &context));
+        EXPECT_TRUE(BackupRead(h, reinterpret_cast<BYTE*>(name.data()), id.dwStreamNameSize, &read,
+            FALSE, processSecurity, &context));
         Stream s { id.dwStreamId, id.dwStreamAttributes,
             static_cast<std::uint64_t>(id.Size.QuadPart), {}, {} };
         for (std::size_t i = 0; i + 1 < name.size(); i += 2)

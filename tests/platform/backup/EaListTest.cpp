@@ -1,9 +1,8 @@
 #include "EaList.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 
 using namespace sondrel::backup;

@@ -1,4 +1,5 @@
 #include "CodePage.h"
+
 #include "Win32Error.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +49,9 @@ TEST(CodePage, WideCharToMultiByteAsksSizeThenConverts)
     EXPECT_EQ(win32::WideCharToMultiByte(win32::CP_ACP, 0, wide.data(),
                   static_cast<int>(wide.size()), out.data(), size, nullptr, nullptr),
         size);
-    EXPECT_EQ(out, "gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(out,
+        "gr\xC3\xBC\xC3\x9F"
+        "e");
     char small[3];
     EXPECT_EQ(win32::WideCharToMultiByte(win32::CP_ACP, 0, wide.data(),
                   static_cast<int>(wide.size()), small, 3, nullptr, nullptr),

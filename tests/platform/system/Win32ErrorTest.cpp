@@ -1,9 +1,8 @@
 #include "Win32Error.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace win32;
