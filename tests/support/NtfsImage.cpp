@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <poll.h>
 #include <vector>
 
-#include <poll.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -108,8 +108,8 @@ bool NtfsImage::Mount(const std::string& options)
         return false;
     Unmount();
     const std::string all = (m_readOnly ? "ro," : "") + options;
-    const RunResult mounted = Run({ "ntfs-3g", "-o", all,
-        m_loopDevice.empty() ? m_image : m_loopDevice, m_mountPoint });
+    const RunResult mounted = Run(
+        { "ntfs-3g", "-o", all, m_loopDevice.empty() ? m_image : m_loopDevice, m_mountPoint });
     if (mounted.Status != 0) {
         m_problem = "ntfs-3g could not mount: " + mounted.Err;
         return false;

@@ -44,10 +44,10 @@ private:
 };
 
 // Skips the current test unless `image` is usable.
-#define SONDREL_REQUIRE_NTFS(image)                                                              \
-    do {                                                                                         \
-        if (!(image).Usable())                                                                   \
-            GTEST_SKIP() << "no NTFS volume here: " << (image).Problem();                        \
+#define SONDREL_REQUIRE_NTFS(image)                                                                \
+    do {                                                                                           \
+        if (!(image).Usable())                                                                     \
+            GTEST_SKIP() << "no NTFS volume here: " << (image).Problem();                          \
     } while (false)
 
 } // namespace sondrel::test

@@ -8,13 +8,12 @@
 #include "StreamWalk.h"
 #include "TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -73,8 +72,8 @@ namespace {
         return kinds;
     }
 
-    const Listed* Find(const std::vector<Listed>& listed, win32::DWORD kind,
-        const std::string& name = {})
+    const Listed* Find(
+        const std::vector<Listed>& listed, win32::DWORD kind, const std::string& name = {})
     {
         const auto found = std::find_if(listed.begin(), listed.end(),
             [&](const Listed& s) { return s.Kind == kind && s.Name == name; });
@@ -214,12 +213,12 @@ protected:
             { "reparse.bin", "system.ntfs_reparse_data" },
         };
         for (const auto& [name, attribute] : metadata) {
-            const std::string& value = attribute == "system.ntfs_ea" ? s_eaList
-                : attribute == "system.ntfs_object_id"               ? s_objectId
-                                                                     : ReparseBuffer();
+            // Object ids are indexed per volume: each file needs its own.
+            const std::string value = attribute == "system.ntfs_ea" ? s_eaList
+                : attribute == "system.ntfs_object_id" ? name + s_objectId.substr(name.size())
+                                                       : ReparseBuffer();
             if (!SetXattr(At(name), attribute, value))
-                return "ntfs-3g refused " + attribute + " on " + name + ": "
-                    + std::strerror(errno);
+                return "ntfs-3g refused " + attribute + " on " + name + ": " + std::strerror(errno);
         }
         if (const std::string ea = FixtureAttr("ea-1.bin"); !ea.empty()) {
             WriteFile(At("wsl-ea.txt"), kMain);
@@ -286,8 +285,8 @@ TEST_F(NtfsVolume, FileListsRealDescriptorDataAndItsNamedStreams)
 TEST_F(NtfsVolume, StreamOverTheXattrLimitIsListedWithoutInventedBytes)
 {
     const std::vector<Listed> listed = ListStreams(At("streams.txt"));
-    const auto big = std::find_if(listed.begin(), listed.end(),
-        [](const Listed& s) { return s.Name == "big"; });
+    const auto big = std::find_if(
+        listed.begin(), listed.end(), [](const Listed& s) { return s.Name == "big"; });
     ASSERT_NE(big, listed.end());
     EXPECT_EQ(big->Kind, win32::BACKUP_ALTERNATE_DATA);
     EXPECT_EQ(big->Size, 65536u) << "the most ntfs-3g's size query can prove";
@@ -349,7 +348,7 @@ TEST_F(NtfsVolume, ObjectIdIsItsWhole64Bytes)
             win32::BACKUP_SECURITY_DATA, win32::BACKUP_DATA, win32::BACKUP_OBJECT_ID }));
     EXPECT_EQ(listed[2].Size, 64u);
     // The id, then the birth volume, birth object and domain ids, unset here.
-    EXPECT_EQ(listed[2].Content, s_objectId + std::string(48, '\0'));
+    EXPECT_EQ(listed[2].Content, "objid.txt" + s_objectId.substr(9) + std::string(48, '\0'));
 }
 
 TEST_F(NtfsVolume, EveryKindInItsPlace)
@@ -364,7 +363,9 @@ TEST_F(NtfsVolume, EveryKindInItsPlace)
 
 TEST_F(NtfsVolume, ReparsePointThatIsNoLinkIsWalkedAsItself)
 {
-    struct stat st { };
+    struct stat st
+    {
+    };
     ASSERT_EQ(::lstat(At("reparse.bin").c_str(), &st), 0);
     ASSERT_TRUE(S_ISLNK(st.st_mode)) << "ntfs-3g shows an unknown reparse point as a link";
 
@@ -393,8 +394,7 @@ TEST_F(NtfsVolume, FolderShowsItsNamedStream)
 {
     const std::vector<Listed> listed = ListStreams(At("folder"));
     ASSERT_EQ(Kinds(listed),
-        (std::vector<win32::DWORD> {
-            win32::BACKUP_SECURITY_DATA, win32::BACKUP_ALTERNATE_DATA }));
+        (std::vector<win32::DWORD> { win32::BACKUP_SECURITY_DATA, win32::BACKUP_ALTERNATE_DATA }));
     EXPECT_EQ(listed[0].Content, Xattr(At("folder"), "system.ntfs_acl"));
     EXPECT_EQ(listed[1].Name, "note");
     EXPECT_EQ(listed[1].Content, kFolderStream);
