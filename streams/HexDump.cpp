@@ -9,9 +9,9 @@ namespace {
     // 0x1F is shown as itself too, not only 0x20 to 0x7E.
     constexpr bool IsShown(std::uint8_t byte) { return byte >= 0x1F && byte <= 0x7E; }
 
-    void AppendOffset(std::string& out, std::uint32_t offset)
+    // Writes "%04X" of `offset` (at least four upper-case digits) at `at`; returns the end.
+    char* PutOffset(char* at, std::uint32_t offset)
     {
-        // "%04X": at least four upper-case digits.
         char digits[8];
         int n = 0;
         do {
@@ -21,29 +21,46 @@ namespace {
         while (n < 4)
             digits[n++] = '0';
         while (n > 0)
-            out += digits[--n];
+            *at++ = digits[--n];
+        return at;
     }
+
+    // The longest line: 8 offset digits, 16 bytes with the separator, the characters.
+    constexpr std::size_t kMaxLine = 8 + 2 + 16 * 3 + 2 + 2 + 16 + 1;
 
 } // namespace
 
 void AppendDumpLine(std::string& out, const std::uint8_t* bytes, int count, std::uint32_t offset)
 {
-    AppendOffset(out, offset);
-    out += "  ";
+    // Built in place and appended once: a 16 MB dump is a million of these lines.
+    char line[kMaxLine];
+    char* at = PutOffset(line, offset);
+    *at++ = ' ';
+    *at++ = ' ';
     for (int k = 0; k < count; ++k) {
-        if (k == 8)
-            out += "- ";
-        out += kHexDigits[bytes[k] >> 4];
-        out += kHexDigits[bytes[k] & 0xF];
-        out += ' ';
+        if (k == 8) {
+            *at++ = '-';
+            *at++ = ' ';
+        }
+        *at++ = kHexDigits[bytes[k] >> 4];
+        *at++ = kHexDigits[bytes[k] & 0xF];
+        *at++ = ' ';
     }
-    if (count <= 8)
-        out += "  ";
-    out.append(static_cast<std::size_t>(3 * (16 - count)), ' ');
-    out += " |";
+    if (count <= 8) {
+        *at++ = ' ';
+        *at++ = ' ';
+    }
+    for (int k = count; k < 16; ++k) {
+        *at++ = ' ';
+        *at++ = ' ';
+        *at++ = ' ';
+    }
+    *at++ = ' ';
+    *at++ = '|';
     for (int k = 0; k < count; ++k)
-        out += IsShown(bytes[k]) ? static_cast<char>(bytes[k]) : '.';
-    out += '|';
+        *at++ = IsShown(bytes[k]) ? static_cast<char>(bytes[k]) : '.';
+    *at++ = '|';
+    out.append(line, static_cast<std::size_t>(at - line));
     out.append(static_cast<std::size_t>(16 - count), ' ');
 }
 

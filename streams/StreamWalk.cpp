@@ -35,13 +35,18 @@ namespace {
             file, static_cast<DWORD>(count), static_cast<DWORD>(count >> 32), &low, &high, context);
     }
 
-    void CutName(std::u16string& name)
+    // The part of a UTF-16LE name between its first unit (the leading colon) and the next colon.
+    void CutName(const BYTE* bytes, std::size_t units, std::u16string& name)
     {
-        if (name.empty())
-            return;
-        name.erase(0, 1);
-        if (const auto colon = name.find(u':'); colon != std::u16string::npos)
-            name.resize(colon);
+        auto unit = [bytes](std::size_t at) {
+            return static_cast<char16_t>(bytes[2 * at] | bytes[2 * at + 1] << 8);
+        };
+        std::size_t end = 1;
+        while (end < units && unit(end) != u':')
+            ++end;
+        name.resize(end > 1 ? end - 1 : 0);
+        for (std::size_t at = 1; at < end; ++at)
+            name[at - 1] = unit(at);
     }
 
 } // namespace
@@ -71,14 +76,21 @@ bool ReadNextStream(
     const DWORD nameSize = info.Header.dwStreamNameSize;
     if (nameSize > kMaxNameBytes)
         return false;
-    std::vector<BYTE> name(nameSize);
-    read = 0;
-    (void)BackupRead(file, name.data(), nameSize, &read, FALSE, TRUE, context);
-    if (read != nameSize)
-        return false;
-    for (DWORD i = 0; i + 1 < read; i += 2)
-        info.Name += static_cast<char16_t>(name[i] | name[i + 1] << 8);
-    CutName(info.Name);
+    if (nameSize > 0) {
+        // Names are short but read for every stream of every counted file: no heap for them.
+        BYTE shortName[512];
+        std::vector<BYTE> longName;
+        BYTE* name = shortName;
+        if (nameSize > sizeof shortName) {
+            longName.resize(nameSize);
+            name = longName.data();
+        }
+        read = 0;
+        (void)BackupRead(file, name, nameSize, &read, FALSE, TRUE, context);
+        if (read != nameSize)
+            return false;
+        CutName(name, read / 2, info.Name);
+    }
 
     if (countOnly) {
         Skip(file, info.Size(), context);
@@ -164,8 +176,11 @@ std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink)
     std::uint64_t count = 0;
     LPVOID context = nullptr;
     std::uint64_t loadBudget = kListingLoadCap;
+    // A count hands its record over by reference only, so one record serves the whole walk.
+    std::unique_ptr<StreamInfo> info;
     for (;;) {
-        auto info = std::make_unique<StreamInfo>();
+        if (listMode || !info)
+            info = std::make_unique<StreamInfo>();
         if (!ReadNextStream(*info, file, !listMode, &context, &loadBudget))
             break;
         ++count;

@@ -36,8 +36,8 @@ bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD&
         const BackupStream& stream = m_streams[m_index];
         const Offset prefix = PrefixSize(stream);
         if (m_offset < prefix) {
-            // Header and name are serialised on the fly; they are a few hundred bytes at most.
-            std::vector<BYTE> bytes(prefix);
+            // Header and name are serialised on the fly, straight into the caller's buffer:
+            // counting reads every header, and a copy on the heap would cost more than the read.
             WIN32_STREAM_ID header;
             header.dwStreamId = stream.Id;
             header.dwStreamAttributes = stream.Attributes;
@@ -45,14 +45,18 @@ bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD&
             header.dwStreamNameSize = static_cast<DWORD>(stream.Name.size() * 2);
             BYTE fixed[kStreamHeaderSize];
             EncodeStreamHeader(header, fixed);
-            std::memcpy(bytes.data(), fixed, kStreamHeaderSize);
-            for (std::size_t i = 0; i < stream.Name.size(); ++i) {
-                bytes[kStreamHeaderSize + 2 * i] = static_cast<BYTE>(stream.Name[i] & 0xFF);
-                bytes[kStreamHeaderSize + 2 * i + 1] = static_cast<BYTE>(stream.Name[i] >> 8);
-            }
             const std::size_t n
                 = static_cast<std::size_t>(std::min<Offset>(prefix - m_offset, count - read));
-            std::memcpy(out + read, bytes.data() + m_offset, n);
+            std::size_t done = 0;
+            if (m_offset < kStreamHeaderSize) {
+                done = std::min<std::size_t>(n, kStreamHeaderSize - m_offset);
+                std::memcpy(out + read, fixed + m_offset, done);
+            }
+            for (; done < n; ++done) {
+                const Offset at = m_offset + done - kStreamHeaderSize;
+                const char16_t unit = stream.Name[at / 2];
+                out[read + done] = static_cast<BYTE>(at % 2 ? unit >> 8 : unit & 0xFF);
+            }
             read += n;
             m_offset += n;
             continue;

@@ -164,10 +164,9 @@ namespace {
         streams.push_back(std::move(s));
     }
 
-    void AddSecurity(
-        BackupStreams& streams, const ItemRef& item, const std::vector<std::string>& listed)
+    void AddSecurity(BackupStreams& streams, const ItemRef& item, const XattrTarget& target,
+        const std::vector<std::string>& listed)
     {
-        const XattrTarget target = item->Target();
         if (item->Driver != NtfsDriver::None) {
             const char* name = item->Driver == NtfsDriver::Ntfs3g ? kNtfsAcl : kNtfs3Security;
             if (const std::int64_t size = XattrSize(target, name); size > 0) {
@@ -231,9 +230,9 @@ namespace {
         streams.push_back(std::move(end));
     }
 
-    void AddEa(BackupStreams& streams, const ItemRef& item, const std::vector<std::string>& listed)
+    void AddEa(BackupStreams& streams, const ItemRef& item, const XattrTarget& target,
+        const std::vector<std::string>& listed)
     {
-        const XattrTarget target = item->Target();
         if (item->Driver == NtfsDriver::Ntfs3g) {
             if (const std::int64_t size = XattrSize(target, kNtfsEa); size > 0)
                 AddXattrStream(
@@ -260,10 +259,9 @@ namespace {
         streams.push_back(std::move(s));
     }
 
-    void AddNamedStreams(
-        BackupStreams& streams, const ItemRef& item, const std::vector<std::string>& listed)
+    void AddNamedStreams(BackupStreams& streams, const ItemRef& item, const XattrTarget& target,
+        const std::vector<std::string>& listed)
     {
-        const XattrTarget target = item->Target();
         for (const std::string& name : listed) {
             std::optional<std::u16string> streamName = StreamNameFromXattr(name);
             if (!streamName)
@@ -282,11 +280,10 @@ namespace {
         }
     }
 
-    void AddNtfsMetadata(BackupStreams& streams, const ItemRef& item)
+    void AddNtfsMetadata(BackupStreams& streams, const ItemRef& item, const XattrTarget& target)
     {
         if (item->Driver != NtfsDriver::Ntfs3g)
             return;
-        const XattrTarget target = item->Target();
         std::vector<BYTE> attrib;
         if (ReadXattr(target, kNtfsAttrib, attrib) == 0 && attrib.size() >= 4) {
             const std::uint32_t bits = attrib[0] | attrib[1] << 8 | attrib[2] << 16
@@ -306,15 +303,19 @@ namespace {
 
 BackupStreams CollectStreams(const ItemRef& item, bool processSecurity)
 {
+    // One copy of the path for all the calls on this item.
+    const XattrTarget target = item->Target();
     std::vector<std::string> listed;
-    (void)ListXattrs(item->Target(), listed);
+    (void)ListXattrs(target, listed);
     BackupStreams streams;
+    // Security, data, EA, the listed names, reparse data and object id: one allocation.
+    streams.reserve(5 + listed.size());
     if (processSecurity)
-        AddSecurity(streams, item, listed);
+        AddSecurity(streams, item, target, listed);
     AddData(streams, item);
-    AddEa(streams, item, listed);
-    AddNamedStreams(streams, item, listed);
-    AddNtfsMetadata(streams, item);
+    AddEa(streams, item, target, listed);
+    AddNamedStreams(streams, item, target, listed);
+    AddNtfsMetadata(streams, item, target);
     return streams;
 }
 

@@ -29,29 +29,42 @@ namespace {
             b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     }
 
-    // S-1-authority-sub1-sub2...
-    Bytes Sid(std::uint8_t authority, std::initializer_list<std::uint32_t> subAuthorities)
+    // S-1-authority-sub1-sub2..., held by value: a descriptor is built for every item a count
+    // passes, and its SIDs have at most two sub-authorities.
+    class SidBytes
     {
-        Bytes sid(8 + 4 * subAuthorities.size());
-        sid[0] = 1;
-        sid[1] = static_cast<std::uint8_t>(subAuthorities.size());
-        sid[7] = authority; // the 48-bit authority is big-endian
-        std::size_t at = 8;
-        for (std::uint32_t sub : subAuthorities) {
-            Put32(sid, at, sub);
-            at += 4;
+    public:
+        SidBytes(std::uint8_t authority, std::initializer_list<std::uint32_t> subAuthorities)
+            : m_size(8 + 4 * subAuthorities.size())
+        {
+            m_bytes[0] = 1;
+            m_bytes[1] = static_cast<std::uint8_t>(subAuthorities.size());
+            m_bytes[7] = authority; // the 48-bit authority is big-endian
+            std::size_t at = 8;
+            for (std::uint32_t sub : subAuthorities) {
+                for (int i = 0; i < 4; ++i)
+                    m_bytes[at + i] = static_cast<std::uint8_t>(sub >> (8 * i));
+                at += 4;
+            }
         }
-        return sid;
-    }
+        [[nodiscard]] std::size_t size() const { return m_size; }
+        [[nodiscard]] std::uint8_t operator[](std::size_t at) const { return m_bytes[at]; }
+        [[nodiscard]] const std::uint8_t* begin() const { return m_bytes; }
+        [[nodiscard]] const std::uint8_t* end() const { return m_bytes + m_size; }
 
-    Bytes UserSid(std::uint32_t uid) { return Sid(22, { 1, uid }); }
-    Bytes GroupSid(std::uint32_t gid) { return Sid(22, { 2, gid }); }
-    Bytes EveryoneSid() { return Sid(1, { 0 }); }
+    private:
+        std::uint8_t m_bytes[16] {};
+        std::size_t m_size;
+    };
+
+    SidBytes UserSid(std::uint32_t uid) { return SidBytes(22, { 1, uid }); }
+    SidBytes GroupSid(std::uint32_t gid) { return SidBytes(22, { 2, gid }); }
+    SidBytes EveryoneSid() { return SidBytes(1, { 0 }); }
 
     struct Ace
     {
         std::uint32_t Mask;
-        Bytes Sid;
+        SidBytes Sid;
     };
 
 } // namespace
@@ -120,6 +133,7 @@ std::vector<std::uint8_t> BuildSecurityDescriptor(const PosixSecurity& s)
 
     // Owner, the named users, the group, the named groups, Everyone: the order ntfs-3g writes.
     std::vector<Ace> aces;
+    aces.reserve(3 + named.size());
     aces.push_back({ OwnerAccessMask(ownerPerms, s.Folder), UserSid(s.Uid) });
     std::stable_partition(named.begin(), named.end(),
         [](const Ace& a) { return a.Sid[8] == 1; }); // users (sub-authority 1) first
@@ -130,8 +144,8 @@ std::vector<std::uint8_t> BuildSecurityDescriptor(const PosixSecurity& s)
     aces.insert(aces.end(), firstGroup, named.end());
     aces.push_back({ OtherAccessMask(otherPerms), EveryoneSid() });
 
-    const Bytes owner = UserSid(s.Uid);
-    const Bytes group = GroupSid(s.Gid);
+    const SidBytes owner = UserSid(s.Uid);
+    const SidBytes group = GroupSid(s.Gid);
     std::size_t aclSize = kAclHeaderSize;
     for (const Ace& a : aces)
         aclSize += 8 + a.Sid.size();

@@ -28,7 +28,12 @@ std::optional<std::u16string> StreamNameFromXattr(std::string_view xattrName)
     for (char16_t& c : wide)
         if (c == u':')
             c = u'\uFF1A';
-    return u":" + wide + u":$DATA";
+    std::u16string streamName;
+    streamName.reserve(wide.size() + 7);
+    streamName += u':';
+    streamName += wide;
+    streamName += u":$DATA";
+    return streamName;
 }
 
 } // namespace sondrel::backup

@@ -1,5 +1,6 @@
 #include "Xattr.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <sys/xattr.h>
@@ -38,19 +39,28 @@ int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
             return errno == ENOTSUP ? 0 : errno;
         if (size == 0)
             return 0;
-        std::vector<char> buffer(static_cast<std::size_t>(size));
-        const ssize_t got = List(target, buffer.data(), buffer.size());
+        // Most items list a few short names; those need no heap for the raw list.
+        char shortList[1024];
+        std::vector<char> longList;
+        char* buffer = shortList;
+        if (static_cast<std::size_t>(size) > sizeof shortList) {
+            longList.resize(static_cast<std::size_t>(size));
+            buffer = longList.data();
+        }
+        const ssize_t got = List(target, buffer, static_cast<std::size_t>(size));
         if (got < 0) {
             if (errno == ERANGE)
                 continue;
             return errno;
         }
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(got); ++i) {
-            if (buffer[i] == '\0') {
-                if (i > start)
-                    names.emplace_back(buffer.data() + start, i - start);
-                start = i + 1;
+        const auto end = buffer + got;
+        names.reserve(static_cast<std::size_t>(std::count(buffer, end, '\0')));
+        const char* start = buffer;
+        for (const char* at = buffer; at < end; ++at) {
+            if (*at == '\0') {
+                if (at > start)
+                    names.emplace_back(start, at);
+                start = at + 1;
             }
         }
         return 0;

@@ -1,0 +1,27 @@
+#pragma once
+// The comparisons the benchmark program runs. Each registers the product's benchmark and its
+// baselines under one family name and says which pairs make the reported ratios.
+
+#include <string>
+#include <vector>
+
+namespace sondrel::bench {
+
+struct RatioTarget
+{
+    std::string Product; // benchmark names
+    std::string Baseline;
+    double Limit = 0; // the ratio product/baseline that must not be exceeded; 0 for none
+};
+
+// Counting every file of `files` (WalkStreams without a sink) against a loop making the same
+// system calls, and against a bare stat + listxattr loop. On an ntfs-3g mount the mirrored loop
+// makes the ntfs-3g probes too, as the product does there.
+void RegisterCountBenchmarks(const std::string& family, const std::vector<std::string>& files,
+    std::vector<RatioTarget>& targets);
+
+// A list-mode walk of `path` (a file with one large data stream) against read(2) of its bytes.
+void RegisterListBenchmarks(
+    const std::string& family, const std::string& path, std::vector<RatioTarget>& targets);
+
+} // namespace sondrel::bench

@@ -1,0 +1,45 @@
+#include "RatioReporter.h"
+
+namespace sondrel::bench {
+
+void RatioReporter::ReportRuns(const std::vector<Run>& runs)
+{
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+        if (run.error_occurred)
+            continue;
+        const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+        if (run.run_type == Run::RT_Aggregate && !median)
+            continue;
+        Time& time = m_times[run.run_name.function_name];
+        // A median outranks single runs; without repetitions the last run stands.
+        if (time.Median && !median)
+            continue;
+        time = { run.GetAdjustedRealTime(), median, benchmark::GetTimeUnitString(run.time_unit) };
+    }
+}
+
+int RatioReporter::PrintRatios(const std::vector<RatioTarget>& targets, std::FILE* out) const
+{
+    int missed = 0;
+    std::fprintf(out, "\nRatios (product / baseline, real time, same run):\n");
+    for (const RatioTarget& target : targets) {
+        const auto ours = m_times.find(target.Product);
+        const auto base = m_times.find(target.Baseline);
+        if (ours == m_times.end() || base == m_times.end() || base->second.Value <= 0)
+            continue;
+        const double ratio = ours->second.Value / base->second.Value;
+        std::fprintf(out, "  %-28s / %-28s %8.3f %s / %8.3f %s = %5.2fx", target.Product.c_str(),
+            target.Baseline.c_str(), ours->second.Value, ours->second.Unit.c_str(),
+            base->second.Value, base->second.Unit.c_str(), ratio);
+        if (target.Limit > 0) {
+            const bool met = ratio <= target.Limit;
+            missed += !met;
+            std::fprintf(out, "  (target <= %.1fx: %s)", target.Limit, met ? "met" : "MISSED");
+        }
+        std::fprintf(out, "\n");
+    }
+    return missed;
+}
+
+} // namespace sondrel::bench

@@ -1,0 +1,89 @@
+// sondrel-bench --data=DIR [--ntfs=DIR] [--prepare] [benchmark options]
+//
+// Makes its material in DIR (and, when given, in DIR on an ntfs-3g mount), runs each product
+// benchmark beside its baselines and prints the ratios. --prepare makes the material and stops,
+// for the whole-process comparisons bench/run makes with the same files.
+
+#include "BenchMaterial.h"
+#include "Benchmarks.h"
+#include "RatioReporter.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kLocalFiles = 10000;
+constexpr int kNtfsFiles = 1000;
+constexpr std::size_t kBigFileSize = 16u << 20;
+
+bool TakeOption(const char* arg, const char* name, std::string& value)
+{
+    const std::size_t length = std::strlen(name);
+    if (std::strncmp(arg, name, length) != 0 || arg[length] != '=')
+        return false;
+    value = arg + length + 1;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace sondrel::bench;
+    std::string data;
+    std::string ntfs;
+    bool prepareOnly = false;
+    std::vector<char*> rest { argv[0] };
+    for (int i = 1; i < argc; ++i) {
+        if (TakeOption(argv[i], "--data", data) || TakeOption(argv[i], "--ntfs", ntfs))
+            continue;
+        if (std::strcmp(argv[i], "--prepare") == 0)
+            prepareOnly = true;
+        else
+            rest.push_back(argv[i]);
+    }
+    if (data.empty()) {
+        std::fprintf(stderr, "usage: sondrel-bench --data=DIR [--ntfs=DIR] [--prepare] ...\n");
+        return 2;
+    }
+    int restCount = static_cast<int>(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+
+    std::string problem;
+    static const Material local = MakeXattrFiles(data + "/many", kLocalFiles, problem);
+    if (local.Files.empty()) {
+        std::fprintf(stderr, "sondrel-bench: %s\n", problem.c_str());
+        return 1;
+    }
+    const std::string big = data + "/big.bin";
+    if (!MakeBigFile(big, kBigFileSize, problem)) {
+        std::fprintf(stderr, "sondrel-bench: %s\n", problem.c_str());
+        return 1;
+    }
+    static Material onNtfs;
+    if (!ntfs.empty()) {
+        onNtfs = MakeXattrFiles(ntfs + "/many", kNtfsFiles, problem);
+        if (onNtfs.Files.empty())
+            std::fprintf(
+                stderr, "sondrel-bench: skipping the ntfs-3g count: %s\n", problem.c_str());
+    }
+    if (prepareOnly)
+        return 0;
+
+    WarmPageCache(big);
+    std::vector<RatioTarget> targets;
+    RegisterCountBenchmarks("count_10000", local.Files, targets);
+    RegisterListBenchmarks("list_16MB", big, targets);
+    if (!onNtfs.Files.empty())
+        RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const int missed = reporter.PrintRatios(targets, stdout);
+    benchmark::Shutdown();
+    return missed == 0 ? 0 : 3;
+}
