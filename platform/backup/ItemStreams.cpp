@@ -267,8 +267,10 @@ namespace {
             if (!streamName)
                 continue;
             std::int64_t size = XattrSize(target, name.c_str());
+            if (size == -ENODATA)
+                continue; // removed since the listing
             if (size < 0) {
-                // A value that cannot even be measured is still a stream; its read says why.
+                // Still a stream the item has, though its size cannot be learnt: listed empty.
                 size = 0;
             }
             const bool samba = IsSambaStreamXattr(name);
