@@ -88,8 +88,8 @@ namespace {
         bool m_seen = false;
     };
 
-    // One item's line; for -s only when it has a named stream.
-    void CountItem(Output& output, const BytePath& path, bool namedOnly)
+    // One item's line; for -s only when it has a named stream. False when it could not be opened.
+    bool CountItem(Output& output, const BytePath& path, bool namedOnly)
     {
         NamedStreamSeen seen;
         const std::string text = streams::WalkStreams(path, false, &seen);
@@ -98,10 +98,11 @@ namespace {
             output.Error(path, message);
             if (!namedOnly)
                 output.Line(EscapeForLine(path) + "\t" + EscapeForLine(message) + "\n");
-            return;
+            return false;
         }
         if (!namedOnly || seen.Seen())
             output.Line(EscapeForLine(path) + "\t" + text + "\n");
+        return true;
     }
 
     // Depth first in name order, with an explicit stack so that deep trees cannot exhaust the
@@ -119,13 +120,14 @@ namespace {
         while (!stack.empty()) {
             Pending next = std::move(stack.back());
             stack.pop_back();
-            CountItem(output, next.Path, namedOnly);
+            const bool opened = CountItem(output, next.Path, namedOnly);
             if (!next.Descend)
                 continue;
             entries.clear();
             const int error = platform::ReadDirectory(next.Path, entries);
-            // A root that is not a folder is simply one item.
-            if (error != 0 && !(isRoot && error == ENOTDIR))
+            // A root that is not a folder is simply one item; a folder that could not be opened
+            // has had its error said already.
+            if (error != 0 && opened && !(isRoot && error == ENOTDIR))
                 output.Error(next.Path,
                     streams::WithoutLineBreak(
                         win32::SystemMessageText(win32::Win32ErrorFromErrno(error))));
@@ -253,7 +255,7 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
         if (recurse)
             CountTree(output, path, namedOnly);
         else
-            CountItem(output, path, false);
+            (void)CountItem(output, path, false);
     }
     return output.Status();
 }
