@@ -93,14 +93,14 @@ namespace {
 
 } // namespace
 
-// Named streams on files and on a folder, written partly by Windows, partly by ntfs-3g; the
-// volume is a partition inside a disk image, reached through a read-only loop device.
-class NtfsFixtureGrr : public ::testing::Test
+// One shared fixture image, mounted read-only once for all the tests of a suite.
+template <const char* ImageName, long long PartitionOffset>
+class MountedFixture : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
-        s_image = std::make_unique<NtfsImage>("grr_ntfs_img.dd.xz", 32256);
+        s_image = std::make_unique<NtfsImage>(ImageName, PartitionOffset);
     }
     static void TearDownTestSuite() { s_image.reset(); }
     void SetUp() override { SONDREL_REQUIRE_NTFS(*s_image); }
@@ -109,6 +109,11 @@ protected:
 
     static inline std::unique_ptr<NtfsImage> s_image;
 };
+
+// Named streams on files and on a folder, written partly by Windows, partly by ntfs-3g; the
+// volume is a partition inside a disk image, reached through a read-only loop device.
+constexpr char kGrrImage[] = "grr_ntfs_img.dd.xz";
+using NtfsFixtureGrr = MountedFixture<kGrrImage, 32256>;
 
 TEST_F(NtfsFixtureGrr, ListsExactlyTheStreamsOfTheTable)
 {
@@ -187,20 +192,8 @@ TEST_F(NtfsFixtureGrr, RecursionWithNamedOnlyFindsTheItemsWithStreams)
 }
 
 // A volume made on Windows with no user streams at all: the negative control.
-class NtfsFixtureWin7 : public ::testing::Test
-{
-protected:
-    static void SetUpTestSuite()
-    {
-        s_image = std::make_unique<NtfsImage>("win7_sample_tiny_volume.raw.xz", 0);
-    }
-    static void TearDownTestSuite() { s_image.reset(); }
-    void SetUp() override { SONDREL_REQUIRE_NTFS(*s_image); }
-
-    static std::string At(const std::string& name) { return *s_image / name; }
-
-    static inline std::unique_ptr<NtfsImage> s_image;
-};
+constexpr char kWin7Image[] = "win7_sample_tiny_volume.raw.xz";
+using NtfsFixtureWin7 = MountedFixture<kWin7Image, 0>;
 
 TEST_F(NtfsFixtureWin7, UserFilesHaveSecurityAndDataOnly)
 {
