@@ -1,0 +1,39 @@
+#include "ImageList.h"
+
+namespace sondrel::framework {
+
+TImageList::TImageList(QObject* owner, int width, int height)
+    : QObject(owner)
+    , m_size(width, height)
+{
+}
+
+int TImageList::Add(const QIcon& icon)
+{
+    m_icons.push_back(icon);
+    Q_EMIT Changed();
+    return Count() - 1;
+}
+
+void TImageList::Replace(int index, const QIcon& icon)
+{
+    if (index < 0 || index >= Count())
+        return;
+    m_icons[static_cast<std::size_t>(index)] = icon;
+    Q_EMIT Changed();
+}
+
+void TImageList::Clear()
+{
+    m_icons.clear();
+    Q_EMIT Changed();
+}
+
+QIcon TImageList::Icon(int index) const
+{
+    if (index < 0 || index >= Count())
+        return {};
+    return m_icons[static_cast<std::size_t>(index)];
+}
+
+} // namespace sondrel::framework
