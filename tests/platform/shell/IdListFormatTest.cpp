@@ -1,0 +1,114 @@
+// The ID-list parser against hostile bytes and the round trip of every name byte.
+#include "IdListFormat.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+using namespace sondrel::idlist;
+using namespace std::string_literals;
+
+namespace {
+
+std::string List(std::initializer_list<std::string> items)
+{
+    std::string bytes;
+    for (const std::string& item : items)
+        bytes += item;
+    return bytes + "\0\0"s;
+}
+
+const unsigned char* Bytes(const std::string& s)
+{
+    return reinterpret_cast<const unsigned char*>(s.data());
+}
+
+struct Case
+{
+    const char* What;
+    std::string Bytes;
+    bool Valid;
+};
+
+} // namespace
+
+TEST(IdListFormat, DecodesOnlyConsistentListsOfOurItems)
+{
+    const std::string entry = EncodeItem(Kind::Entry, kFlagFolder, "docs");
+    const Case cases[] = {
+        { "empty list", "\0\0"s, true },
+        { "one entry", List({ entry }), true },
+        { "no terminator", entry, false },
+        { "half a terminator", entry + "\0"s, false },
+        { "nothing at all", "", false },
+        { "size 1 never moves on", "\x01\x00\x00\x00"s, false },
+        { "size past the end", "\x40\x00\x53\x05\x00"s + "\0\0"s, false },
+        { "size shorter than a header", "\x04\x00\x53\x05\0\0"s, false },
+        { "foreign signature", "\x06\x00\x1F\x05\x00x\0\0"s, false },
+        { "unknown kind", "\x06\x00\x53\x09\x00x\0\0"s, false },
+        { "unknown flags", "\x06\x00\x53\x05\x80x\0\0"s, false },
+        { "entry with a slash", List({ EncodeItem(Kind::Entry, 0, "a/b") }), false },
+        { "entry with a NUL", List({ EncodeItem(Kind::Entry, 0, "a\0b"s) }), false },
+        { "entry dot", List({ EncodeItem(Kind::Entry, 0, ".") }), false },
+        { "entry dot dot", List({ EncodeItem(Kind::Entry, 0, "..") }), false },
+        { "entry without a name", List({ EncodeItem(Kind::Entry, 0, "") }), false },
+        { "relative drive", List({ EncodeItem(Kind::Drive, 0, "mnt") }), false },
+        { "home with payload", List({ EncodeItem(Kind::Home, 0, "x") }), false },
+        { "drive and entries", List({ EncodeItem(Kind::Drive, 0, "/mnt/a b"), entry }), true },
+    };
+    for (const Case& c : cases) {
+        std::vector<Item> items;
+        EXPECT_EQ(DecodeList(Bytes(c.Bytes), c.Bytes.size(), items), c.Valid) << c.What;
+    }
+}
+
+TEST(IdListFormat, CheckedSizeStopsAtTheTerminatorWithinTheBytes)
+{
+    const std::string list
+        = List({ EncodeItem(Kind::Entry, 0, "a"), EncodeItem(Kind::Entry, 0, "bc") });
+    EXPECT_EQ(CheckedListSize(Bytes(list), list.size()), list.size());
+    EXPECT_EQ(CheckedListSize(Bytes(list), list.size() + 7), list.size());
+    for (std::size_t cut = 0; cut < list.size(); ++cut)
+        EXPECT_EQ(CheckedListSize(Bytes(list), cut), 0u) << cut;
+    EXPECT_EQ(ListSize(list.data()), list.size());
+    EXPECT_EQ(ItemCount(list.data()), 2u);
+    EXPECT_EQ(ListSize(nullptr), 0u);
+}
+
+TEST(IdListFormat, EveryNameByteRoundTrips)
+{
+    std::string name;
+    for (int b = 1; b < 256; ++b) {
+        if (b != '/')
+            name += static_cast<char>(b);
+    }
+    for (const std::string& n : { name, "\n"s, "a:b"s, "\xff\xfe"s, std::string(255, 'x') }) {
+        const std::string list = List({ EncodeItem(Kind::Entry, kFlagLink, n) });
+        std::vector<Item> items;
+        ASSERT_TRUE(DecodeList(Bytes(list), list.size(), items));
+        ASSERT_EQ(items.size(), 1u);
+        EXPECT_EQ(items[0].Payload, n);
+        EXPECT_EQ(items[0].Flags, kFlagLink);
+    }
+    EXPECT_TRUE(EncodeItem(Kind::Entry, 0, std::string(kMaxItemSize, 'x')).empty());
+}
+
+TEST(IdListFormat, AbsoluteShapes)
+{
+    const Item home { Kind::Home, 0, {} }, computer { Kind::Computer, 0, {} },
+        trash { Kind::Trash, 0, {} }, drive { Kind::Drive, 0, "/" }, entry { Kind::Entry, 0, "a" };
+    const std::pair<std::vector<Item>, bool> shapes[] = {
+        { {}, true },
+        { { home, entry, entry }, true },
+        { { trash, entry }, true },
+        { { computer }, true },
+        { { computer, drive, entry }, true },
+        { { entry, entry }, true },
+        { { drive }, false },
+        { { computer, entry }, false },
+        { { home, computer }, false },
+        { { entry, home }, false },
+        { { computer, drive, drive }, false },
+    };
+    for (const auto& [items, valid] : shapes)
+        EXPECT_EQ(IsAbsoluteShape(items), valid) << items.size();
+}
