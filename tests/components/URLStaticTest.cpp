@@ -1,0 +1,89 @@
+// The web link label opens its address on the press, through the desktop's URL handlers, which
+// this test takes over for the web schemes.
+
+#include "URLStatic.h"
+
+#include <QDesktopServices>
+#include <QTest>
+#include <QUrl>
+
+using sondrel::components::TURLStatic;
+
+class Opened : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class URLStaticTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_opened.urls.clear();
+        for (const QString& scheme : { QStringLiteral("http"), QStringLiteral("https") })
+            QDesktopServices::setUrlHandler(scheme, &m_opened, "open");
+    }
+
+    void cleanup()
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    }
+
+    void looksLikeALink()
+    {
+        TURLStatic label;
+        QCOMPARE(label.URL(), QString());
+        QCOMPARE(label.cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(label.font().underline());
+        QVERIFY(!label.font().bold());
+        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(!label.autoFillBackground());
+    }
+
+    void opensOnThePress_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QList<QUrl>>("opened");
+        QTest::newRow("without a scheme")
+            << QStringLiteral("sondrel.example.org/download") << int(Qt::LeftButton)
+            << QList<QUrl> { QUrl(QStringLiteral("http://sondrel.example.org/download")) };
+        QTest::newRow("with a scheme")
+            << QStringLiteral("https://sondrel.example.org/") << int(Qt::LeftButton)
+            << QList<QUrl> { QUrl(QStringLiteral("https://sondrel.example.org/")) };
+        QTest::newRow("empty: nothing opens") << QString() << int(Qt::LeftButton) << QList<QUrl>();
+        QTest::newRow("right button")
+            << QStringLiteral("sondrel.example.org") << int(Qt::RightButton) << QList<QUrl>();
+    }
+
+    void opensOnThePress()
+    {
+        QFETCH(QString, url);
+        QFETCH(int, button);
+        QFETCH(QList<QUrl>, opened);
+        TURLStatic label;
+        label.setText(QStringLiteral("Sondrel on the web"));
+        label.SetURL(url);
+        label.show();
+        const auto b = static_cast<Qt::MouseButton>(button);
+        QTest::mousePress(&label, b, {}, QPoint(5, 5));
+        QCOMPARE(m_opened.urls, opened); // before any release
+        QTest::mouseRelease(&label, b, {}, QPoint(5, 5));
+        QCOMPARE(m_opened.urls, opened);
+    }
+
+private:
+    Opened m_opened;
+};
+
+QTEST_MAIN(URLStaticTest)
+#include "URLStaticTest.moc"
