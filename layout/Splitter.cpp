@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sondrel::layout {
@@ -75,11 +76,10 @@ int TPTSplitter::Clamped(int position) const
 {
     if (!m_panes[0] || !m_panes[1])
         return position;
-    if (position < m_panes[0]->MinSize())
-        return m_panes[0]->MinSize();
-    if (position > Extent() - m_panes[1]->MinSize())
-        return Extent() - m_panes[1]->MinSize();
-    return position;
+    // Pane 2's bound first, so that pane 1 keeps its minimum whenever the splitter is too small
+    // for both minimums, wherever the bar was asked to go.
+    position = std::min(position, Extent() - m_panes[1]->MinSize());
+    return std::max(position, m_panes[0]->MinSize());
 }
 
 void TPTSplitter::SetPosition(int position) { InternalSetPosition(position, true); }
@@ -229,7 +229,11 @@ void TPTSplitter::InternalResize(bool force)
 {
     if (force || m_proportional) {
         // Rounded half to even, the default floating-point rounding.
-        const double wanted = static_cast<double>(Extent()) * static_cast<double>(m_proportion);
+        double wanted = static_cast<double>(Extent()) * static_cast<double>(m_proportion);
+        // A proportion written from outside may be anything; no conversion may overflow.
+        if (!std::isfinite(wanted))
+            wanted = m_position;
+        wanted = std::clamp(wanted, -1e9, 1e9);
         InternalSetPosition(static_cast<int>(std::nearbyint(wanted)), false);
     }
     if (OnResize)

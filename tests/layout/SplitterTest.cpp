@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include <limits>
+
 using namespace sondrel::layout;
 using namespace sondrel::framework;
 
@@ -61,6 +63,11 @@ private Q_SLOTS:
         QCOMPARE(splitter.GetPane(1)->Index(), 1);
         QCOMPARE(splitter.GetPane(0)->FrameStyle(), ptfsLowered);
         QCOMPARE(splitter.GetPane(2), nullptr);
+        // The split cursor on the bar only.
+        QCOMPARE(splitter.cursor().shape(), Qt::SplitHCursor);
+        QCOMPARE(splitter.GetPane(0)->cursor().shape(), Qt::ArrowCursor);
+        splitter.SetStyle(ptstHorizontal);
+        QCOMPARE(splitter.cursor().shape(), Qt::SplitVCursor);
     }
 
     void panesLieEitherSideOfTheBar_data()
@@ -96,8 +103,10 @@ private Q_SLOTS:
         QTest::newRow("below pane 1's minimum") << 200 << 5 << 20;
         QTest::newRow("negative") << 200 << -40 << 20;
         QTest::newRow("beyond pane 2's minimum") << 200 << 190 << 180;
-        QTest::newRow("too small, low: pane 1 wins") << 30 << 5 << 20;
-        QTest::newRow("too small, high") << 30 << 25 << 10;
+        // Too small for both minimums: pane 1 keeps its own, wherever the bar was asked to go.
+        QTest::newRow("too small, low") << 30 << 5 << 20;
+        QTest::newRow("too small, middle") << 30 << 15 << 20;
+        QTest::newRow("too small, high") << 30 << 25 << 20;
     }
 
     void positionsAreClamped()
@@ -162,6 +171,13 @@ private Q_SLOTS:
         f.splitter.SetProportional(false);
         f.splitter.SetProportion(0.25f);
         QCOMPARE(f.splitter.Position(), 50);
+        // Proportions no bar can follow leave it within its bounds.
+        f.splitter.SetProportion(1e30f);
+        QCOMPARE(f.splitter.Position(), 180);
+        f.splitter.SetProportion(-std::numeric_limits<float>::infinity());
+        QCOMPARE(f.splitter.Position(), 180);
+        f.splitter.SetProportion(std::numeric_limits<float>::quiet_NaN());
+        QCOMPARE(f.splitter.Position(), 180);
     }
 
     // Press on the bar one pixel right of its leading edge, so the drag offset is 1.
