@@ -27,10 +27,15 @@ function(sondrel_embed_version target)
         set(ARG_DESCRIPTION "${ARG_PRODUCT_NAME}")
     endif()
     set(source "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.cpp")
+    # Rewritten only when the arguments change, so that a new version regenerates the source.
+    set(arguments "${CMAKE_CURRENT_BINARY_DIR}/${target}_version.args")
+    file(CONFIGURE OUTPUT "${arguments}" CONTENT
+        "${ARG_FILE_VERSION}\n${ARG_PRODUCT_VERSION}\n${ARG_PRODUCT_NAME}\n${ARG_DESCRIPTION}\n"
+        @ONLY)
     add_custom_command(OUTPUT "${source}"
         COMMAND sondrel-verinfo-gen "${source}" "${ARG_FILE_VERSION}" "${ARG_PRODUCT_VERSION}"
             "${ARG_PRODUCT_NAME}" "${ARG_DESCRIPTION}"
-        DEPENDS sondrel-verinfo-gen
+        DEPENDS sondrel-verinfo-gen "${arguments}"
         COMMENT "Version resource of ${target}: ${ARG_FILE_VERSION}"
         VERBATIM)
     target_sources(${target} PRIVATE "${source}")

@@ -15,7 +15,9 @@ namespace {
     // The length of `text` cut to at most `room` bytes without splitting a UTF-8 sequence.
     std::size_t CutLength(const char* text, std::size_t room)
     {
-        std::size_t length = ::strnlen(text, room + 1);
+        std::size_t length = 0;
+        while (length <= room && text[length] != '\0')
+            ++length;
         if (length <= room)
             return length;
         length = room;

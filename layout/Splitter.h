@@ -7,7 +7,9 @@
 //
 // Dragging shows a ghost of the bar (the 50 % pattern inverted over the panes) and moves the
 // panes on release, or, with full drag, moves the panes as the mouse goes. On a resize a
-// proportional splitter keeps Position / extent; otherwise pane 1 keeps its size.
+// proportional splitter keeps Position / extent; otherwise pane 1 keeps its size. As a form
+// does, give the splitter its size before its Position: the position is clamped to the size the
+// splitter has when it is written, and a later layout scales it from there.
 //
 // GUI thread only. Owned by its parent widget; it owns its panes.
 
