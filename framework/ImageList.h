@@ -29,6 +29,10 @@ public:
     void Clear();
     // The image at `index`, or a null icon for an index outside the list.
     [[nodiscard]] QIcon Icon(int index) const;
+    // Makes image `index` the overlay numbered `overlay` (0 to 3), drawn over items that ask
+    // for it; false for numbers or images outside the list.
+    bool Overlay(int index, int overlay);
+    [[nodiscard]] QIcon OverlayIcon(int overlay) const;
 
 Q_SIGNALS:
     void Changed();
@@ -36,6 +40,7 @@ Q_SIGNALS:
 private:
     QSize m_size;
     std::vector<QIcon> m_icons;
+    int m_overlays[4] = { -1, -1, -1, -1 };
 };
 
 } // namespace sondrel::framework
