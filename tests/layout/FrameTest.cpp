@@ -323,6 +323,51 @@ private Q_SLOTS:
         QVERIFY(groupPaints > 0); // the group's client area always paints
     }
 
+    // The interior caption: in the rectangle narrowed by FrameSpace, aligned, vertically
+    // centred, cut with an ellipsis rather than drawn past the frame.
+    void frameCaption_data()
+    {
+        QTest::addColumn<int>("alignment");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("left") << int(taLeftJustify) << QStringLiteral("HI");
+        QTest::newRow("right") << int(taRightJustify) << QStringLiteral("HI");
+        QTest::newRow("centre") << int(taCenter) << QStringLiteral("HI");
+        QTest::newRow("too long") << int(taLeftJustify)
+                                  << QStringLiteral("HHHHHHHHHHHHHHHHHHHHHHHH");
+    }
+
+    void frameCaption()
+    {
+        QFETCH(int, alignment);
+        QFETCH(QString, caption);
+        TPTFrame frame;
+        frame.resize(80, 30);
+        frame.SetFrameStyle(ptfsNone);
+        frame.SetFrameSpace(6);
+        frame.SetColor(clWhite);
+        frame.Font().SetColor(clBlack);
+        frame.SetAlignment(static_cast<TAlignment>(alignment));
+        frame.SetCaption(caption);
+        const QImage image = frame.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128)
+                    ink |= QRect(x, y, 1, 1);
+        QVERIFY(!ink.isEmpty());
+        // The box is (6, 0)-(73, 29), its right edge exclusive.
+        QVERIFY(ink.left() >= 6);
+        QVERIFY(ink.right() < 73);
+        QVERIFY(std::abs((ink.top() + ink.bottom()) - 29) <= 4);
+        const int middle = ink.left() + ink.right();
+        if (alignment == taLeftJustify)
+            QVERIFY(ink.left() <= 8);
+        else if (alignment == taRightJustify)
+            QVERIFY(ink.right() >= 70);
+        else
+            QVERIFY(std::abs(middle - 79) <= 3);
+    }
+
     void framePaintsItsStyleOnItsEdges()
     {
         TPTFrame frame;
