@@ -24,4 +24,7 @@ void RegisterCountBenchmarks(const std::string& family, const std::vector<std::s
 void RegisterListBenchmarks(
     const std::string& family, const std::string& path, std::vector<RatioTarget>& targets);
 
+// Painting a window's worth of dump lines of a 16 MB stream against those of a 1 KB one.
+void RegisterDumpPaintBenchmarks(const std::string& family, std::vector<RatioTarget>& targets);
+
 } // namespace sondrel::bench

@@ -8,8 +8,11 @@
 #include "Benchmarks.h"
 #include "RatioReporter.h"
 
+#include <QGuiApplication>
+
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -50,6 +53,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sondrel-bench --data=DIR [--ntfs=DIR] [--prepare] ...\n");
         return 2;
     }
+    // Painting needs the GUI's fonts, not a screen.
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int guiArgc = 1;
+    QGuiApplication gui(guiArgc, argv);
     int restCount = static_cast<int>(rest.size());
     benchmark::Initialize(&restCount, rest.data());
 
@@ -78,6 +86,7 @@ int main(int argc, char** argv)
     std::vector<RatioTarget> targets;
     RegisterCountBenchmarks("count_10000", local.Files, targets);
     RegisterListBenchmarks("list_16MB", big, targets);
+    RegisterDumpPaintBenchmarks("dump_paint", targets);
     if (!onNtfs.Files.empty())
         RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
 
