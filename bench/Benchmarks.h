@@ -27,4 +27,9 @@ void RegisterListBenchmarks(
 // Painting a window's worth of dump lines of a 16 MB stream against those of a 1 KB one.
 void RegisterDumpPaintBenchmarks(const std::string& family, std::vector<RatioTarget>& targets);
 
+// Enumerating `folder` through the shell namespace with the attributes and display name of each
+// item, against readdir and one lstat per name.
+void RegisterShellEnumBenchmarks(
+    const std::string& family, const std::string& folder, std::vector<RatioTarget>& targets);
+
 } // namespace sondrel::bench

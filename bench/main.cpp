@@ -87,6 +87,7 @@ int main(int argc, char** argv)
     RegisterCountBenchmarks("count_10000", local.Files, targets);
     RegisterListBenchmarks("list_16MB", big, targets);
     RegisterDumpPaintBenchmarks("dump_paint", targets);
+    RegisterShellEnumBenchmarks("shell_enum_10000", data + "/many", targets);
     if (!onNtfs.Files.empty())
         RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
 

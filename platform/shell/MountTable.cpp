@@ -151,7 +151,9 @@ DriveList ParseMountInfo(std::string_view table)
         drive.MountPoint = Unescape(fields[4]);
         drive.FileSystem = std::string(separator[1]);
         drive.Source = Unescape(separator[2]);
-        const std::string options = "," + std::string(fields[5]) + ",";
+        std::string options(1, ',');
+        options += fields[5];
+        options += ',';
         drive.ReadOnly = options.find(",ro,") != std::string::npos;
         drive.Type = TypeOf(drive.FileSystem);
         if (drive.MountPoint.empty() || drive.MountPoint.front() != '/' || !ShownAsDrive(drive))
