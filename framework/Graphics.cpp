@@ -47,12 +47,78 @@ namespace {
             return palette.color(QPalette::ToolTipText);
         case 24:
             return palette.color(QPalette::ToolTipBase);
+        case 26: // hot light: links and the like
+            return palette.color(QPalette::Link);
         default: // scroll bar, menu, borders, button face
             return palette.color(QPalette::Button);
         }
     }
 
 } // namespace
+
+TColor ColorFromName(const QString& name)
+{
+    static const struct
+    {
+        const char* Name;
+        TColor Color;
+    } kNames[] = {
+        { "clScrollBar", clScrollBar },
+        { "clBackground", clBackground },
+        { "clActiveCaption", clActiveCaption },
+        { "clInactiveCaption", clInactiveCaption },
+        { "clMenu", clMenu },
+        { "clWindow", clWindow },
+        { "clWindowFrame", clWindowFrame },
+        { "clMenuText", clMenuText },
+        { "clWindowText", clWindowText },
+        { "clCaptionText", clCaptionText },
+        { "clActiveBorder", clActiveBorder },
+        { "clInactiveBorder", clInactiveBorder },
+        { "clAppWorkSpace", clAppWorkSpace },
+        { "clHighlight", clHighlight },
+        { "clHighlightText", clHighlightText },
+        { "clBtnFace", clBtnFace },
+        { "clBtnShadow", clBtnShadow },
+        { "clGrayText", clGrayText },
+        { "clBtnText", clBtnText },
+        { "clInactiveCaptionText", clInactiveCaptionText },
+        { "clBtnHighlight", clBtnHighlight },
+        { "cl3DDkShadow", cl3DDkShadow },
+        { "cl3DLight", cl3DLight },
+        { "clInfoText", clInfoText },
+        { "clInfoBk", clInfoBk },
+        { "clHotLight", clHotLight },
+        { "clBlack", clBlack },
+        { "clMaroon", clMaroon },
+        { "clGreen", clGreen },
+        { "clOlive", clOlive },
+        { "clNavy", clNavy },
+        { "clPurple", clPurple },
+        { "clTeal", clTeal },
+        { "clGray", clGray },
+        { "clSilver", clSilver },
+        { "clRed", clRed },
+        { "clLime", clLime },
+        { "clYellow", clYellow },
+        { "clBlue", clBlue },
+        { "clFuchsia", clFuchsia },
+        { "clAqua", clAqua },
+        { "clWhite", clWhite },
+        { "clNone", clNone },
+        { "clDefault", clDefault },
+    };
+    for (const auto& entry : kNames)
+        if (name.compare(QLatin1StringView(entry.Name), Qt::CaseInsensitive) == 0)
+            return entry.Color;
+    if (name.startsWith(u'$')) {
+        bool ok = false;
+        const uint value = name.mid(1).toUInt(&ok, 16);
+        if (ok)
+            return static_cast<TColor>(value);
+    }
+    return clNone;
+}
 
 std::uint32_t ColorToRGB(TColor color)
 {

@@ -42,6 +42,7 @@ constexpr TColor cl3DDkShadow = kSystemColorBit | 21;
 constexpr TColor cl3DLight = kSystemColorBit | 22;
 constexpr TColor clInfoText = kSystemColorBit | 23;
 constexpr TColor clInfoBk = kSystemColorBit | 24;
+constexpr TColor clHotLight = kSystemColorBit | 26;
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;
@@ -61,6 +62,10 @@ constexpr TColor clAqua = 0xFFFF00;
 constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
+
+// A colour by the name forms give it ("clBtnFace", "clRed") or as "$00BBGGRR"; clNone for a
+// name that is neither.
+[[nodiscard]] TColor ColorFromName(const QString& name);
 
 [[nodiscard]] constexpr bool IsSystemColor(TColor color) { return (color & kSystemColorBit) != 0; }
 
