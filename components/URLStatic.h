@@ -10,6 +10,7 @@ namespace sondrel::components {
 class TURLStatic : public QLabel
 {
     Q_OBJECT
+    Q_PROPERTY(QString URL READ URL WRITE SetURL)
 
 public:
     explicit TURLStatic(QWidget* parent = nullptr);

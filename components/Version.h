@@ -21,7 +21,7 @@ public:
 
     // The program file's "FileVersion", read once; a failed read is tried again next time.
     [[nodiscard]] QString GetVersion();
-    virtual void Loaded();
+    Q_INVOKABLE virtual void Loaded();
 
 protected:
     bool event(QEvent* event) override;

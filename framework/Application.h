@@ -5,6 +5,7 @@
 // `Application` points at it while it lives.
 
 #include "Events.h"
+#include "HelpWindow.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -15,8 +16,6 @@
 class QWidget;
 
 namespace sondrel::framework {
-
-class THelpWindow;
 
 // Help commands, with the numbers callers pass.
 constexpr unsigned HELP_CONTEXT = 0x0001;

@@ -68,8 +68,8 @@ void TCustomListView::SetStateImages(TImageList* images)
 
 void TCustomListView::UpdateIconSize()
 {
-    const QSize state = m_stateImages ? m_stateImages->Size() : QSize();
-    const QSize small = m_smallImages ? m_smallImages->Size() : QSize();
+    const QSize state = m_stateImages ? m_stateImages->Size() : QSize(0, 0);
+    const QSize small = m_smallImages ? m_smallImages->Size() : QSize(0, 0);
     setIconSize(QSize(state.width() + small.width(), std::max(state.height(), small.height())));
     m_iconCache.clear();
     viewport()->update();

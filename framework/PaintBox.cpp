@@ -27,6 +27,16 @@ void TPaintBox::SetHeight(int height)
     update();
 }
 
+void TPaintBox::Loaded()
+{
+    if (const QVariant name = property("FontName"); name.isValid())
+        m_font.SetName(name.toString());
+    if (const QVariant height = property("FontHeight"); height.isValid())
+        m_font.SetHeight(height.toInt());
+    if (const QVariant color = property("FontColor"); color.isValid())
+        m_font.SetColor(ColorFromName(color.toString()));
+}
+
 void TPaintBox::SetVisibleTop(int top)
 {
     if (top == m_visibleTop)

@@ -29,6 +29,8 @@ public:
     [[nodiscard]] int VisibleTop() const { return m_visibleTop; }
     void SetVisibleTop(int top);
     void Invalidate() { update(); }
+    // Takes the font the form description gives the box ("FontName", "FontHeight", "FontColor").
+    Q_INVOKABLE void Loaded();
     void Repaint() { repaint(); }
 
     TNotifyEvent OnPaint;

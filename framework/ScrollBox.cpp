@@ -105,9 +105,13 @@ void TScrollBox::resizeEvent(QResizeEvent* event)
 void TScrollBox::childEvent(QChildEvent* event)
 {
     QWidget::childEvent(event);
-    if (event->added())
-        if (auto* box = qobject_cast<TPaintBox*>(event->child()))
-            connect(box, &TPaintBox::HeightChanged, this, [this] { Arrange(); });
+    // A child is whole only once polished: then its height changes can be followed.
+    if (event->type() == QEvent::ChildPolished)
+        if (auto* box = qobject_cast<TPaintBox*>(event->child())) {
+            connect(
+                box, &TPaintBox::HeightChanged, this, &TScrollBox::Arrange, Qt::UniqueConnection);
+            Arrange();
+        }
 }
 
 bool TScrollBox::event(QEvent* event)

@@ -10,6 +10,9 @@ namespace sondrel::layout {
 class TPTPane : public TPTGroup
 {
     Q_OBJECT
+    // What a form description sets.
+    Q_PROPERTY(int Index READ Index WRITE SetIndex)
+    Q_PROPERTY(sondrel::layout::TPTFrameStyle FrameStyle READ FrameStyle WRITE SetFrameStyle)
 
 public:
     explicit TPTPane(QWidget* parent = nullptr);

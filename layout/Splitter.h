@@ -35,6 +35,9 @@ using TPTSplitterDragEvent = std::function<void(QObject* Sender, int Position)>;
 class TPTSplitter : public QWidget
 {
     Q_OBJECT
+    // What a form description sets.
+    Q_PROPERTY(sondrel::layout::TPTSplitterStyle Style READ Style WRITE SetStyle)
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
 
 public:
     explicit TPTSplitter(QWidget* parent = nullptr);
@@ -77,7 +80,7 @@ public:
     void SwapPanes(bool adjustPosition);
     // After panes were made from a form description as children of the splitter: each takes
     // the slot its Index names (out-of-range indexes are left alone), replacing the pane there.
-    void Loaded();
+    Q_INVOKABLE void Loaded();
 
     // Width for ptstVertical, height for ptstHorizontal.
     [[nodiscard]] int Extent() const;
