@@ -224,7 +224,6 @@ private Q_SLOTS:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.StreamList->Items()[0]->SetSelected(true);
-        QTest::qWait(50); // one paint through the X server before grabbing
         const QPixmap shot = form.grab();
         QCOMPARE(shot.size(), QSize(637, 514) * shot.devicePixelRatio());
         const QString path = QStringLiteral(SONDREL_SCREENSHOT_FILE);
