@@ -3,6 +3,7 @@
 #include "Graphics.h"
 #include "ShellExecute.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace sondrel::components {
@@ -27,6 +28,12 @@ TURLStatic::TURLStatic(QWidget* parent)
     setAutoFillBackground(false); // transparent
 }
 
+void TURLStatic::Open()
+{
+    (void)win32::ShellExecuteA(
+        window(), "open", m_url.toUtf8().constData(), "", "", win32::SW_HIDE);
+}
+
 void TURLStatic::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton) {
@@ -34,8 +41,19 @@ void TURLStatic::mousePressEvent(QMouseEvent* event)
         return;
     }
     event->accept();
-    (void)win32::ShellExecuteA(
-        window(), "open", m_url.toUtf8().constData(), "", "", win32::SW_HIDE);
+    Open();
+}
+
+void TURLStatic::keyPressEvent(QKeyEvent* event)
+{
+    // Reached with Tab, the link opens from the keyboard as a link does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter
+        || event->key() == Qt::Key_Space) {
+        event->accept();
+        Open();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 } // namespace sondrel::components

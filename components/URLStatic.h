@@ -21,8 +21,11 @@ public:
 protected:
     // The left press is the link's own: the label neither selects text nor sees the press.
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void Open();
+
     QString m_url;
 };
 

@@ -81,6 +81,17 @@ private Q_SLOTS:
         QCOMPARE(m_opened.urls, opened);
     }
 
+    void opensFromTheKeyboard()
+    {
+        TURLStatic label;
+        label.SetURL(QStringLiteral("sondrel.example.org"));
+        QTest::keyClick(&label, Qt::Key_A);
+        QVERIFY(m_opened.urls.isEmpty());
+        QTest::keyClick(&label, Qt::Key_Return);
+        QTest::keyClick(&label, Qt::Key_Space);
+        QCOMPARE(m_opened.urls.size(), 2);
+    }
+
 private:
     Opened m_opened;
 };
