@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Application.h"
+#include "DumpAccessible.h"
 #include "DumpView.h"
 #include "HexDump.h"
 #include "StreamImages.h"
@@ -15,6 +16,8 @@ TMainForm::TMainForm(QWidget* parent)
     for (int i = 0; i < kStreamKindImages; ++i)
         ImageList1->Add(StreamKindImage(i));
     setupUi(this);
+    InstallDumpAccessibility(
+        ScrollBox1, [this] { return streams::StreamRecord(StreamList->Selected()); });
     SetKeyPreview(true);
     SetShowHint(true);
     SetActiveControl(StreamList);

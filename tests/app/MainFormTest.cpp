@@ -3,6 +3,7 @@
 // server, a screenshot of the window).
 
 #include "Application.h"
+#include "HexDump.h"
 #include "Main.h"
 #include "StreamList.h"
 
@@ -213,6 +214,51 @@ private Q_SLOTS:
 
         form.StreamList->Items().Clear(); // the records go with their items (sanitizer build)
         form.PaintBox1->Repaint();
+    }
+
+    void contentPaneReadsAsTheDumpsLines()
+    {
+        app::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(form.ScrollBox1);
+        QVERIFY(pane && pane->textInterface());
+        QAccessibleTextInterface* text = pane->textInterface();
+        QCOMPARE(text->characterCount(), 0);
+
+        AddStream(*form.StreamList, 40);
+        auto* info = streams::StreamRecord(form.StreamList->Items()[0]);
+        for (std::uint32_t i = 0; i < 40; ++i)
+            info->Data[i] = static_cast<std::uint8_t>('a' + i % 26);
+        form.StreamList->Items()[0]->SetSelected(true);
+        const auto line = [&](std::uint32_t offset, int count) {
+            return QString::fromLatin1(
+                streams::FormatDumpLine(info->Data.get() + offset, count, offset));
+        };
+        QCOMPARE(text->characterCount(), 3 * 76 - 1);
+        QCOMPARE(text->text(0, text->characterCount()),
+            line(0, 16) + u'\n' + line(16, 16) + u'\n' + line(32, 8));
+        int start = 0;
+        int end = 0;
+        QCOMPARE(text->textAtOffset(80, QAccessible::LineBoundary, &start, &end), line(16, 16));
+        QCOMPARE(start, 76);
+        QCOMPARE(end, 151);
+        QCOMPARE(text->textAfterOffset(80, QAccessible::LineBoundary, &start, &end), line(32, 8));
+        QCOMPARE(text->textBeforeOffset(10, QAccessible::LineBoundary, &start, &end), QString());
+        form.StreamList->Items().Clear();
+
+        // 16 MB: a million lines, counted, not made.
+        AddStream(*form.StreamList, 16777216);
+        form.StreamList->Items()[0]->SetSelected(true);
+        const int count = 4096 * 76 + (65536 - 4096) * 77 + (1048576 - 65536) * 78 - 1;
+        QCOMPARE(text->characterCount(), count);
+        QVERIFY(text->textAtOffset(count - 1, QAccessible::LineBoundary, &start, &end)
+                    .startsWith(QStringLiteral("FFFFF0  00")));
+        QCOMPARE(end, count);
+        QVERIFY(text->textAtOffset(4096 * 76, QAccessible::LineBoundary, &start, &end)
+                    .startsWith(QStringLiteral("10000  ")));
+        QCOMPARE(text->text(0, count).size(), 1 << 20);
+        form.StreamList->Items().Clear();
     }
 
     void screenshotOfTheWindow()

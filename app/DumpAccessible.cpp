@@ -1,0 +1,285 @@
+#include "DumpAccessible.h"
+
+#include "HexDump.h"
+#include "PaintBox.h"
+#include "ScrollBox.h"
+
+#include <QAccessibleWidget>
+#include <QFontMetrics>
+#include <QPointer>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <map>
+
+namespace sondrel::app {
+
+namespace {
+
+    using streams::DumpLineCount;
+    using streams::kDumpBytesPerLine;
+
+    // Every line of one offset width has the same length: short lines are padded to it.
+    constexpr std::int64_t kFourDigitLines = 0x10000 / kDumpBytesPerLine;
+    constexpr std::int64_t kFiveDigitLines = 0x100000 / kDumpBytesPerLine;
+    // The most a single request returns, so that no reader makes the process build 80 MB.
+    constexpr int kMostCharacters = 1 << 20;
+
+    [[nodiscard]] std::int64_t LineLength(std::int64_t line)
+    {
+        return 75 + (line >= kFourDigitLines) + (line >= kFiveDigitLines);
+    }
+
+    // Where a line starts in the text, the lines joined by line feeds.
+    [[nodiscard]] std::int64_t LineStart(std::int64_t line)
+    {
+        const std::int64_t four = std::min(line, kFourDigitLines);
+        const std::int64_t five = std::clamp<std::int64_t>(
+            line - kFourDigitLines, 0, kFiveDigitLines - kFourDigitLines);
+        const std::int64_t six = std::max<std::int64_t>(line - kFiveDigitLines, 0);
+        return four * 76 + five * 77 + six * 78;
+    }
+
+    [[nodiscard]] std::int64_t LineAt(std::int64_t offset)
+    {
+        if (offset < LineStart(kFourDigitLines))
+            return offset / 76;
+        if (offset < LineStart(kFiveDigitLines))
+            return kFourDigitLines + (offset - LineStart(kFourDigitLines)) / 77;
+        return kFiveDigitLines + (offset - LineStart(kFiveDigitLines)) / 78;
+    }
+
+    class TDumpAccessible : public QAccessibleWidget, public QAccessibleTextInterface
+    {
+    public:
+        TDumpAccessible(QWidget* pane, TDumpSource source)
+            : QAccessibleWidget(pane, QAccessible::EditableText)
+            , m_source(std::move(source))
+        {
+        }
+
+        void* interface_cast(QAccessible::InterfaceType type) override
+        {
+            if (type == QAccessible::TextInterface)
+                return static_cast<QAccessibleTextInterface*>(this);
+            return QAccessibleWidget::interface_cast(type);
+        }
+
+        QAccessible::State state() const override
+        {
+            QAccessible::State state = QAccessibleWidget::state();
+            state.readOnly = true;
+            state.multiLine = true;
+            return state;
+        }
+
+        // QAccessibleTextInterface
+        void selection(int, int* start, int* end) const override { *start = *end = 0; }
+        int selectionCount() const override { return 0; }
+        void addSelection(int, int) override { }
+        void removeSelection(int) override { }
+        void setSelection(int, int, int) override { }
+        int cursorPosition() const override { return std::min(m_cursor, characterCount()); }
+        void setCursorPosition(int position) override
+        {
+            m_cursor = std::clamp(position, 0, characterCount());
+        }
+
+        int characterCount() const override
+        {
+            const std::int64_t lines = Lines();
+            if (lines == 0)
+                return 0;
+            return static_cast<int>(LineStart(lines) - 1);
+        }
+
+        QString text(int start, int end) const override
+        {
+            const int count = characterCount();
+            start = std::clamp(start, 0, count);
+            end = std::clamp(end, start, std::min(count, start + kMostCharacters));
+            QString result;
+            result.reserve(end - start);
+            std::int64_t line = LineAt(start);
+            std::string buffer;
+            while (LineStart(line) < end) {
+                const std::int64_t lineStart = LineStart(line);
+                const QString full = LineText(line, buffer) + u'\n';
+                const std::int64_t from = std::max<std::int64_t>(start, lineStart) - lineStart;
+                const std::int64_t to
+                    = std::min<std::int64_t>(end, lineStart + full.size()) - lineStart;
+                result += full.mid(static_cast<int>(from), static_cast<int>(to - from));
+                ++line;
+            }
+            return result;
+        }
+
+        QString textAtOffset(
+            int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override
+        {
+            const int count = characterCount();
+            *start = *end = -1;
+            if (offset < 0 || offset >= count)
+                return {};
+            if (boundary == QAccessible::CharBoundary) {
+                *start = offset;
+                *end = offset + 1;
+                return text(offset, offset + 1);
+            }
+            if (boundary == QAccessible::NoBoundary) {
+                *start = 0;
+                *end = count;
+                return text(0, count);
+            }
+            // Words and sentences of a dump are its lines, as a reader reads them.
+            const std::int64_t line = LineAt(offset);
+            *start = static_cast<int>(LineStart(line));
+            *end = static_cast<int>(
+                std::min<std::int64_t>(LineStart(line) + LineLength(line), count));
+            return text(*start, *end);
+        }
+
+        QString textBeforeOffset(
+            int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override
+        {
+            if (boundary == QAccessible::CharBoundary)
+                return textAtOffset(offset - 1, boundary, start, end);
+            const std::int64_t line = offset <= 0 ? -1 : LineAt(offset) - 1;
+            if (line < 0) {
+                *start = *end = -1;
+                return {};
+            }
+            return textAtOffset(static_cast<int>(LineStart(line)), boundary, start, end);
+        }
+
+        QString textAfterOffset(
+            int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override
+        {
+            if (boundary == QAccessible::CharBoundary)
+                return textAtOffset(offset + 1, boundary, start, end);
+            const std::int64_t line = LineAt(std::max(0, offset)) + 1;
+            if (line >= Lines()) {
+                *start = *end = -1;
+                return {};
+            }
+            return textAtOffset(static_cast<int>(LineStart(line)), boundary, start, end);
+        }
+
+        QRect characterRect(int offset) const override
+        {
+            const TGeometry g = Geometry();
+            if (!g.box || offset < 0 || offset >= characterCount())
+                return {};
+            const std::int64_t line = LineAt(offset);
+            const int column = static_cast<int>(offset - LineStart(line));
+            const int y = static_cast<int>(line * streams::kDumpLinePitch) - g.scroll;
+            return QRect(g.pane->mapToGlobal(QPoint(column * g.charWidth, y)),
+                QSize(g.charWidth, streams::kDumpLinePitch));
+        }
+
+        int offsetAtPoint(const QPoint& point) const override
+        {
+            const TGeometry g = Geometry();
+            if (!g.box)
+                return -1;
+            const QPoint local = g.pane->mapFromGlobal(point);
+            const std::int64_t line
+                = (static_cast<std::int64_t>(local.y()) + g.scroll) / streams::kDumpLinePitch;
+            if (local.y() < 0 || line >= Lines())
+                return -1;
+            const int column = std::clamp(
+                local.x() / std::max(1, g.charWidth), 0, static_cast<int>(LineLength(line)) - 1);
+            return static_cast<int>(LineStart(line) + column);
+        }
+
+        void scrollToSubstring(int start, int) override
+        {
+            const TGeometry g = Geometry();
+            if (!g.scrollBox || start < 0 || start >= characterCount())
+                return;
+            g.scrollBox->ScrollTo(static_cast<int>(LineAt(start) * streams::kDumpLinePitch));
+        }
+
+        QString attributes(int offset, int* start, int* end) const override
+        {
+            *start = *end = offset;
+            return {};
+        }
+
+    private:
+        struct TGeometry
+        {
+            QWidget* pane = nullptr;
+            framework::TScrollBox* scrollBox = nullptr;
+            framework::TPaintBox* box = nullptr;
+            int scroll = 0;
+            int charWidth = 7;
+        };
+
+        [[nodiscard]] TGeometry Geometry() const
+        {
+            TGeometry g;
+            g.pane = widget();
+            g.scrollBox = qobject_cast<framework::TScrollBox*>(g.pane);
+            g.box = g.pane ? g.pane->findChild<framework::TPaintBox*>() : nullptr;
+            if (g.scrollBox)
+                g.scroll = g.scrollBox->ScrollPosition();
+            if (g.box)
+                g.charWidth = QFontMetrics(g.box->Font().ToQFont()).horizontalAdvance(u'0');
+            return g;
+        }
+
+        [[nodiscard]] std::int64_t Lines() const
+        {
+            const streams::StreamInfo* info = m_source ? m_source() : nullptr;
+            return info && info->Data ? DumpLineCount(info->DataLength) : 0;
+        }
+
+        [[nodiscard]] QString LineText(std::int64_t line, std::string& buffer) const
+        {
+            const streams::StreamInfo* info = m_source();
+            const auto offset = static_cast<std::uint32_t>(line * kDumpBytesPerLine);
+            const int count = static_cast<int>(
+                std::min<std::uint32_t>(kDumpBytesPerLine, info->DataLength - offset));
+            buffer.clear();
+            streams::AppendDumpLine(buffer, info->Data.get() + offset, count, offset);
+            return QString::fromLatin1(buffer.data(), static_cast<qsizetype>(buffer.size()));
+        }
+
+        TDumpSource m_source;
+        int m_cursor = 0;
+    };
+
+    // The panes that offer a dump, and where their text comes from.
+    std::map<const QObject*, TDumpSource>& Sources()
+    {
+        static std::map<const QObject*, TDumpSource> sources;
+        return sources;
+    }
+
+    QAccessibleInterface* DumpFactory(const QString&, QObject* object)
+    {
+        const auto found = Sources().find(object);
+        if (found == Sources().end() || !object->isWidgetType())
+            return nullptr;
+        return new TDumpAccessible(static_cast<QWidget*>(object), found->second);
+    }
+
+} // namespace
+
+void InstallDumpAccessibility(QWidget* pane, TDumpSource source)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(DumpFactory);
+        return true;
+    }();
+    (void)installed;
+    Sources()[pane] = std::move(source);
+    QObject::connect(pane, &QObject::destroyed, [pane] { Sources().erase(pane); });
+    // Setting the pane's name may already have made it a plain interface: replace that.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(pane);
+        made && !made->textInterface())
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+} // namespace sondrel::app
