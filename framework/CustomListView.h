@@ -111,6 +111,9 @@ protected:
     // The tool tip of an item; fires OnInfoTip.
     virtual QString InfoTip(TListItem* item);
 
+    // Puts a header of the subclass's own in place of the standard one; the view takes it.
+    void SetHeaderControl(QHeaderView* header);
+
     // Qt
     void keyPressEvent(QKeyEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -126,6 +129,7 @@ private:
     void ColumnRemoved(int index) override;
     void ColumnChanged(int index) override;
 
+    void ConnectHeader();
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     void SectionResized(int section, int oldSize, int newSize);
     void UpdateIconSize();

@@ -1,0 +1,557 @@
+#include "CustomTreeView.h"
+
+#include "ImageList.h"
+#include "ItemIcon.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace sondrel::framework {
+
+// Lets the view ask before the selected node changes and tell after, whatever moved it: the
+// mouse, the keys, a node call or the view's own upkeep.
+class TTreeSelectionModel : public QItemSelectionModel
+{
+public:
+    TTreeSelectionModel(TTreeNodes* nodes, TCustomTreeView& view)
+        : QItemSelectionModel(nodes, &view)
+        , m_nodes(*nodes)
+        , m_view(view)
+    {
+    }
+
+    using QItemSelectionModel::select;
+
+    void setCurrentIndex(const QModelIndex& index, SelectionFlags command) override
+    {
+        if (m_passing) {
+            QItemSelectionModel::setCurrentIndex(index, command);
+            return;
+        }
+        if (m_view.Deleting()) {
+            // Deleting selects nothing; the focus mark may move on.
+            QItemSelectionModel::setCurrentIndex(index, NoUpdate);
+            return;
+        }
+        TTreeNode* target = nullptr;
+        if (!Moves(index, command, target)) {
+            QItemSelectionModel::setCurrentIndex(index, command);
+            return;
+        }
+        if (!Allowed(target))
+            return;
+        Pass([&] {
+            QItemSelectionModel::setCurrentIndex(index, target ? ClearAndSelect | Rows : Clear);
+        });
+        m_view.SelectionMoved(target);
+    }
+
+    void select(const QItemSelection& selection, SelectionFlags command) override
+    {
+        if (m_passing) {
+            QItemSelectionModel::select(selection, command);
+            return;
+        }
+        if (m_view.Deleting()) {
+            command &= ~(Select | Toggle);
+            if (command != NoUpdate)
+                QItemSelectionModel::select(selection, command);
+            return;
+        }
+        const QModelIndex first
+            = selection.isEmpty() ? QModelIndex() : QModelIndex(selection.first().topLeft());
+        TTreeNode* target = nullptr;
+        if (!Moves(first, command, target)) {
+            QItemSelectionModel::select(selection, command);
+            return;
+        }
+        if (!Allowed(target))
+            return;
+        Pass([&] {
+            if (target)
+                QItemSelectionModel::select(m_nodes.IndexOf(target), ClearAndSelect | Rows);
+            else
+                QItemSelectionModel::select(QItemSelection(), Clear);
+        });
+        m_view.SelectionMoved(target);
+    }
+
+private:
+    // Would `command` on `index` change the selected node, and to which?
+    bool Moves(const QModelIndex& index, SelectionFlags command, TTreeNode*& target) const
+    {
+        TTreeNode* current = m_view.m_selected;
+        TTreeNode* node = m_nodes.NodeAt(index);
+        if ((command & (Select | Toggle)) && node)
+            target = (command & Toggle) && node == current ? nullptr : node;
+        else if (command & Clear)
+            target = nullptr;
+        else if ((command & (Deselect | Toggle)) && node && node == current)
+            target = nullptr;
+        else
+            return false;
+        return target != current;
+    }
+
+    // Asks the view once per move: the view's input handling may make one move in two steps
+    // (focus, then selection), and a refusal stands for the rest of that event.
+    bool Allowed(TTreeNode* target)
+    {
+        if (m_refusing && m_refused == target)
+            return false;
+        if (!m_view.AllowSelect(target)) {
+            m_refused = target;
+            if (!m_refusing) {
+                m_refusing = true;
+                QMetaObject::invokeMethod(
+                    this, [this] { m_refusing = false; }, Qt::QueuedConnection);
+            }
+            return false;
+        }
+        m_refusing = false;
+        return !target || m_nodes.Contains(target);
+    }
+
+    template <typename F> void Pass(F&& f)
+    {
+        m_passing = true;
+        struct TReset
+        {
+            bool& flag;
+            ~TReset() { flag = false; }
+        } reset { m_passing };
+        f();
+    }
+
+    TTreeNodes& m_nodes;
+    TCustomTreeView& m_view;
+    bool m_passing = false;
+    bool m_refusing = false;
+    TTreeNode* m_refused = nullptr; // compared only, never followed
+};
+
+TCustomTreeView::TCustomTreeView(QWidget* parent)
+    : QTreeView(parent)
+    , m_items(new TTreeNodes(*this))
+{
+    setModel(m_items);
+    QItemSelectionModel* standard = selectionModel();
+    setSelectionModel(new TTreeSelectionModel(m_items, *this));
+    delete standard;
+    setHeaderHidden(true);
+    header()->setStretchLastSection(true);
+    setUniformRowHeights(true);
+    // Expansion runs through the tree's own events, never Qt's alone.
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+}
+
+TCustomTreeView::~TCustomTreeView()
+{
+    // The nodes' users free what the nodes hold in the deletion event, so it fires here too.
+    m_items->Clear();
+}
+
+void TCustomTreeView::SetImages(TImageList* images)
+{
+    if (images == m_images)
+        return;
+    if (m_images)
+        disconnect(m_images, nullptr, this, nullptr);
+    m_images = images;
+    if (images)
+        connect(images, &TImageList::Changed, this, &TCustomTreeView::UpdateIconSize);
+    UpdateIconSize();
+}
+
+void TCustomTreeView::SetStateImages(TImageList* images)
+{
+    if (images == m_stateImages)
+        return;
+    if (m_stateImages)
+        disconnect(m_stateImages, nullptr, this, nullptr);
+    m_stateImages = images;
+    if (images)
+        connect(images, &TImageList::Changed, this, &TCustomTreeView::UpdateIconSize);
+    UpdateIconSize();
+}
+
+void TCustomTreeView::UpdateIconSize()
+{
+    const QSize state = m_stateImages ? m_stateImages->Size() : QSize();
+    const QSize images = m_images ? m_images->Size() : QSize();
+    setIconSize(QSize(state.width() + images.width(), std::max(state.height(), images.height())));
+    m_iconCache.clear();
+    viewport()->update();
+}
+
+void TCustomTreeView::SetSelected(TTreeNode* node)
+{
+    if (node && !m_items->Contains(node))
+        return;
+    if (node)
+        selectionModel()->setCurrentIndex(
+            m_items->IndexOf(node), QItemSelectionModel::ClearAndSelect);
+    else
+        selectionModel()->select(QItemSelection(), QItemSelectionModel::Clear);
+}
+
+void TCustomTreeView::SetNodeSelected(TTreeNode& node, bool selected)
+{
+    if (selected)
+        SetSelected(&node);
+    else if (m_selected == &node)
+        SetSelected(nullptr);
+}
+
+TTreeNode* TCustomTreeView::GetNodeAt(int x, int y) const
+{
+    return m_items->NodeAt(indexAt(QPoint(x, y)));
+}
+
+bool TCustomTreeView::AlphaSort(bool recurse) { return CustomSort(nullptr, 0, recurse); }
+
+bool TCustomTreeView::CustomSort(const TTVCompare& compare, std::intptr_t lParam, bool recurse)
+{
+    m_items->Sort(nullptr, compare, lParam, recurse);
+    return true;
+}
+
+bool TCustomTreeView::AllowSelect(TTreeNode* node) { return CanChange(node); }
+
+void TCustomTreeView::SelectionMoved(TTreeNode* node)
+{
+    m_selected = node;
+    Change(node);
+}
+
+void TCustomTreeView::Forget(TTreeNode& node)
+{
+    if (!m_selected || (m_selected != &node && !m_selected->HasAsParent(&node)))
+        return;
+    m_selected = nullptr;
+    selectionModel()->select(QItemSelection(), QItemSelectionModel::Clear);
+}
+
+void TCustomTreeView::ForgetAll()
+{
+    m_selected = nullptr;
+    selectionModel()->clear();
+}
+
+void TCustomTreeView::ExpandNode(TTreeNode* node, bool recurse)
+{
+    if (!m_items->Contains(node) || node->m_dying)
+        return;
+    if (!node->m_expanded && node->HasChildren()) {
+        // The handler may fill the node, or take it away.
+        const bool allowed = CanExpand(node);
+        if (!m_items->Contains(node))
+            return;
+        if (allowed && node->Count() > 0 && !node->m_expanded) {
+            node->m_expanded = true;
+            QTreeView::expand(m_items->IndexOf(node));
+            Expand(node);
+        }
+    }
+    if (recurse)
+        for (int i = 0; m_items->Contains(node) && i < node->Count(); ++i)
+            ExpandNode(node->Item(i), true);
+}
+
+void TCustomTreeView::CollapseNode(TTreeNode* node, bool recurse)
+{
+    if (!m_items->Contains(node) || node->m_dying)
+        return;
+    if (node->m_expanded) {
+        if (!CanCollapse(node) || !m_items->Contains(node))
+            return;
+        node->m_expanded = false;
+        QTreeView::collapse(m_items->IndexOf(node));
+        // A hidden node cannot stay selected.
+        if (m_selected && m_selected->HasAsParent(node))
+            SetSelected(node);
+        if (!m_items->Contains(node))
+            return;
+        Collapse(node);
+    }
+    if (recurse)
+        for (int i = 0; m_items->Contains(node) && i < node->Count(); ++i)
+            CollapseNode(node->Item(i), true);
+}
+
+bool TCustomTreeView::CanExpand(TTreeNode* node)
+{
+    bool allow = true;
+    if (OnExpanding)
+        OnExpanding(this, node, allow);
+    return allow;
+}
+
+void TCustomTreeView::Expand(TTreeNode* node)
+{
+    if (OnExpanded)
+        OnExpanded(this, node);
+}
+
+bool TCustomTreeView::CanCollapse(TTreeNode* node)
+{
+    bool allow = true;
+    if (OnCollapsing)
+        OnCollapsing(this, node, allow);
+    return allow;
+}
+
+void TCustomTreeView::Collapse(TTreeNode* node)
+{
+    if (OnCollapsed)
+        OnCollapsed(this, node);
+}
+
+bool TCustomTreeView::CanChange(TTreeNode* node)
+{
+    bool allow = true;
+    if (OnChanging)
+        OnChanging(this, node, allow);
+    return allow;
+}
+
+void TCustomTreeView::Change(TTreeNode* node)
+{
+    if (OnChange)
+        OnChange(this, node);
+}
+
+void TCustomTreeView::Delete(TTreeNode* node)
+{
+    if (OnDeletion)
+        OnDeletion(this, node);
+}
+
+bool TCustomTreeView::CanEdit(TTreeNode* node)
+{
+    bool allow = true;
+    if (OnEditing)
+        OnEditing(this, node, allow);
+    return allow;
+}
+
+void TCustomTreeView::Edit(TTreeNode* node, QString text)
+{
+    if (OnEdited)
+        OnEdited(this, node, text);
+    if (m_items->Contains(node))
+        node->SetText(text);
+}
+
+void TCustomTreeView::GetImageIndex(TTreeNode* node)
+{
+    if (OnGetImageIndex)
+        OnGetImageIndex(this, node);
+}
+
+void TCustomTreeView::GetSelectedIndex(TTreeNode* node)
+{
+    if (OnGetSelectedIndex)
+        OnGetSelectedIndex(this, node);
+}
+
+void TCustomTreeView::KeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+}
+
+void TCustomTreeView::GetDispInfo(TTreeNode& node, TTVDispInfo& info)
+{
+    if (info.Mask & TTVDispInfo::tvifText)
+        info.Text = node.Text();
+    if (info.Mask & TTVDispInfo::tvifImage) {
+        GetImageIndex(&node);
+        info.Image = node.ImageIndex();
+    }
+    if (info.Mask & TTVDispInfo::tvifSelectedImage) {
+        GetSelectedIndex(&node);
+        info.SelectedImage = node.SelectedIndex();
+    }
+}
+
+void TCustomTreeView::keyPressEvent(QKeyEvent* event)
+{
+    int key = event->key();
+    KeyDown(key, event->modifiers());
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    TTreeNode* node = m_items->NodeAt(currentIndex());
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (node && plain) {
+        switch (key) {
+        case Qt::Key_Right:
+            if (!node->m_expanded && node->HasChildren())
+                ExpandNode(node, false);
+            else if (node->Count() > 0)
+                setCurrentIndex(m_items->IndexOf(node->GetFirstChild()));
+            event->accept();
+            return;
+        case Qt::Key_Left:
+            if (node->m_expanded)
+                CollapseNode(node, false);
+            else if (node->m_parent)
+                setCurrentIndex(m_items->IndexOf(node->m_parent));
+            event->accept();
+            return;
+        case Qt::Key_Plus:
+            ExpandNode(node, false);
+            event->accept();
+            return;
+        case Qt::Key_Minus:
+            CollapseNode(node, false);
+            event->accept();
+            return;
+        case Qt::Key_Asterisk:
+            ExpandNode(node, true);
+            event->accept();
+            return;
+        default:
+            break;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+bool TCustomTreeView::OnButton(const QModelIndex& index, QPoint pos) const
+{
+    TTreeNode* node = m_items->NodeAt(index);
+    if (!node || !node->HasChildren())
+        return false;
+    const QRect cell = visualRect(index);
+    return pos.x() >= cell.left() - indentation() && pos.x() < cell.left();
+}
+
+void TCustomTreeView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    const QPoint pos = event->position().toPoint();
+    const QModelIndex index = indexAt(pos);
+    if (event->button() == Qt::LeftButton && OnButton(index, pos)) {
+        TTreeNode* node = m_items->NodeAt(index);
+        if (node->m_expanded)
+            CollapseNode(node, false);
+        else
+            ExpandNode(node, false);
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+void TCustomTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    const QModelIndex index = indexAt(pos);
+    if (event->button() != Qt::LeftButton || !index.isValid()) {
+        QTreeView::mouseDoubleClickEvent(event);
+        return;
+    }
+    const bool onButton = OnButton(index, pos);
+    if (!onButton)
+        QTreeView::mouseDoubleClickEvent(event);
+    TTreeNode* node = m_items->NodeAt(index);
+    if (!m_items->Contains(node))
+        return;
+    if (node->m_expanded)
+        CollapseNode(node, false);
+    else
+        ExpandNode(node, false);
+    event->accept();
+}
+
+bool TCustomTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    TTreeNode* node = m_items->NodeAt(index);
+    const bool opens = node && !m_readOnly && state() != EditingState
+        && (trigger == AllEditTriggers || (editTriggers() & trigger));
+    if (opens && !CanEdit(node))
+        return false;
+    return QTreeView::edit(index, trigger, event);
+}
+
+QVariant TCustomTreeView::NodeData(TTreeNode& node, int role)
+{
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: {
+        TTVDispInfo info { TTVDispInfo::tvifText, {}, -1, -1 };
+        GetDispInfo(node, info);
+        return info.Text;
+    }
+    case Qt::EditRole:
+        return node.Text();
+    case Qt::DecorationRole:
+        return NodeIcon(node);
+    default:
+        return {};
+    }
+}
+
+QIcon TCustomTreeView::NodeIcon(TTreeNode& node)
+{
+    if (!m_images && !m_stateImages)
+        return {};
+    int image = -1;
+    if (m_images) {
+        const bool selected = m_selected == &node;
+        TTVDispInfo info { selected ? TTVDispInfo::tvifSelectedImage : TTVDispInfo::tvifImage, {},
+            -1, -1 };
+        GetDispInfo(node, info);
+        image = selected ? info.SelectedImage : info.Image;
+    }
+    const std::uint64_t key = static_cast<std::uint64_t>((node.StateIndex() + 1) & 0xFFFF)
+        | static_cast<std::uint64_t>((image + 1) & 0xFFFFFF) << 16
+        | static_cast<std::uint64_t>((node.OverlayIndex() + 1) & 0xFF) << 40
+        | static_cast<std::uint64_t>(node.Cut()) << 48;
+    if (const auto cached = m_iconCache.find(key); cached != m_iconCache.end())
+        return cached->second;
+    TItemIconParts parts;
+    if (m_stateImages) {
+        parts.StateSize = m_stateImages->Size();
+        parts.State = m_stateImages->Icon(node.StateIndex());
+    }
+    if (m_images) {
+        parts.ImageSize = m_images->Size();
+        parts.Image = m_images->Icon(image);
+        parts.Overlay = m_images->OverlayIcon(node.OverlayIndex());
+        parts.Cut = node.Cut();
+    }
+    return m_iconCache.emplace(key, ComposeItemIcon(parts)).first->second;
+}
+
+QRect TCustomTreeView::TextRect(const QModelIndex& index, const QRect& cell) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = cell;
+    option.text = index.data(Qt::DisplayRole).toString();
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+    if (!icon.isNull()) {
+        option.icon = icon;
+        option.features |= QStyleOptionViewItem::HasDecoration;
+        option.decorationSize = iconSize();
+    }
+    return style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+}
+
+} // namespace sondrel::framework
