@@ -24,11 +24,23 @@ TCustomListView::TCustomListView(QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &TCustomListView::SelectionChanged);
+    ConnectHeader();
+}
+
+void TCustomListView::SetHeaderControl(QHeaderView* header)
+{
+    setHeader(header);
+    ConnectHeader();
+    ColumnChanged(-1);
+}
+
+void TCustomListView::ConnectHeader()
+{
     header()->setSectionsClickable(true);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-        &TCustomListView::SelectionChanged);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (TListColumn* column = m_columns.Items(section))
             ColClick(column);

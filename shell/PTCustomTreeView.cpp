@@ -1,0 +1,345 @@
+#include "PTCustomTreeView.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace sondrel::shell {
+
+using framework::TPoint;
+using framework::TRect;
+using framework::TTreeNode;
+using framework::TTVDispInfo;
+
+namespace {
+
+    std::uint32_t Rgb(const QColor& color) { return framework::FromQColor(color); }
+
+    QColor FromRgb(std::uint32_t rgb)
+    {
+        return framework::ToQColor(static_cast<framework::TColor>(rgb & 0xFFFFFF));
+    }
+
+} // namespace
+
+TPTCustomTreeView::TPTCustomTreeView(QWidget* parent)
+    : TCustomTreeView(parent)
+{
+    setItemDelegate(new TPTCustomDrawDelegate(m_look, this));
+    setFont(m_font.ToQFont());
+    m_font.OnChange = [this](framework::TFont& font) { setFont(font.ToQFont()); };
+}
+
+TPTCustomTreeView::~TPTCustomTreeView() = default;
+
+void TPTCustomTreeView::SetColor(framework::TColor color)
+{
+    if (color == m_color)
+        return;
+    m_color = color;
+    ApplyColor();
+}
+
+void TPTCustomTreeView::ApplyColor()
+{
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Base, framework::ToQColor(m_color));
+    setPalette(palette);
+}
+
+void TPTCustomTreeView::InvalidateNode(TTreeNode* node, bool labelOnly, bool /*erase*/)
+{
+    // Qt always paints the background under what it repaints.
+    if (!node || !Items().Contains(node))
+        return;
+    const TRect rect = node->DisplayRect(labelOnly);
+    if (!rect.IsEmpty())
+        viewport()->update(rect.ToQRect());
+}
+
+void TPTCustomTreeView::CreateWnd() { ApplyColor(); }
+
+bool TPTCustomTreeView::event(QEvent* event)
+{
+    if (event->type() == QEvent::Polish && !m_handleAllocated) {
+        m_handleAllocated = true;
+        CreateWnd();
+    }
+    return TCustomTreeView::event(event);
+}
+
+void TPTCustomTreeView::changeEvent(QEvent* event)
+{
+    TCustomTreeView::changeEvent(event);
+    // A system colour follows the new system value.
+    if (event->type() == QEvent::ApplicationPaletteChange && framework::IsSystemColor(m_color))
+        ApplyColor();
+}
+
+std::int32_t TPTCustomTreeView::CustomDrawNotify(TNMCustomDraw& record)
+{
+    std::int32_t result = CDRF_DODEFAULT;
+    m_customDraw.reset();
+    m_customDraw = PTCustomDraw(record, result);
+    return result;
+}
+
+std::unique_ptr<TPTCustomDraw> TPTCustomTreeView::PTCustomDraw(
+    TNMCustomDraw& record, std::int32_t& result)
+{
+    const bool plain = static_cast<bool>(OnPTCustomDraw);
+    const bool ex = static_cast<bool>(OnPTCustomDrawEx);
+    const bool item = (record.dwDrawStage & CDDS_ITEM) != 0;
+    std::unique_ptr<TPTCustomDraw> draw;
+    TTreeNode* node = nullptr;
+    bool found = false;
+    if (ex) {
+        draw = CreateCustomDraw(record, result);
+        node = item ? Items().GetNode(record.dwItemSpec) : nullptr;
+        found = true;
+        OnPTCustomDrawEx(this, draw.get(), node);
+    }
+    if (plain && (record.dwDrawStage & CDDS_ITEMPREPAINT) == CDDS_ITEMPREPAINT) {
+        if (!draw)
+            draw = CreateCustomDraw(record, result);
+        if (!found)
+            node = item ? Items().GetNode(record.dwItemSpec) : nullptr;
+        OnPTCustomDraw(this, draw.get(), node);
+    }
+    if (draw)
+        draw->Apply();
+    if ((record.dwDrawStage & CDDS_PREPAINT) && (plain || ex))
+        result |= CDRF_NOTIFYITEMDRAW;
+    return draw;
+}
+
+std::unique_ptr<TPTCustomDraw> TPTCustomTreeView::CreateCustomDraw(
+    TNMCustomDraw& record, std::int32_t& result)
+{
+    auto draw = std::make_unique<TPTTvCustomDraw>(record, result, m_font);
+    draw->SetNotifyItemDraw(true);
+    return draw;
+}
+
+void TPTCustomTreeView::paintEvent(QPaintEvent* event)
+{
+    TNMTVCustomDraw record;
+    TPTDeviceContext dc;
+    record.nmcd.hdr = { this, 0, NM_CUSTOMDRAW };
+    record.nmcd.hdc = &dc;
+    record.nmcd.rc = TRect::FromQRect(viewport()->rect());
+    dc.Font = font();
+    dc.TextColor = record.clrText = Rgb(palette().color(QPalette::Text));
+    dc.BkColor = record.clrTextBk = Rgb(palette().color(QPalette::Base));
+    std::int32_t result = CDRF_DODEFAULT;
+    {
+        QPainter painter(viewport());
+        dc.Painter = &painter;
+        record.nmcd.dwDrawStage = CDDS_PREPAINT;
+        result = CustomDrawNotify(record.nmcd);
+        dc.Painter = nullptr;
+    }
+    if (!(result & CDRF_SKIPDEFAULT)) {
+        m_itemStages = (result & CDRF_NOTIFYITEMDRAW) != 0;
+        struct TEnd
+        {
+            bool& flag;
+            ~TEnd() { flag = false; }
+        } end { m_itemStages };
+        TCustomTreeView::paintEvent(event);
+    }
+    if (result & CDRF_NOTIFYPOSTPAINT) {
+        QPainter painter(viewport());
+        dc.Painter = &painter;
+        record.nmcd.dwDrawStage = CDDS_POSTPAINT;
+        CustomDrawNotify(record.nmcd);
+        dc.Painter = nullptr;
+    }
+}
+
+void TPTCustomTreeView::drawRow(
+    QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    TTreeNode* node = Items().NodeAt(index);
+    if (!m_itemStages || !node) {
+        TCustomTreeView::drawRow(painter, option, index);
+        return;
+    }
+    // A notification may change the tree's state, as painting one row is a notification.
+    auto* self = const_cast<TPTCustomTreeView*>(this);
+    const bool selected = selectionModel()->isSelected(index);
+    TNMTVCustomDraw record;
+    TPTDeviceContext dc;
+    dc.Painter = painter;
+    dc.Font = option.font;
+    record.nmcd.hdr = { self, 0, NM_CUSTOMDRAW };
+    record.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    record.nmcd.hdc = &dc;
+    record.nmcd.rc = TRect::FromQRect(option.rect);
+    record.nmcd.dwItemSpec = node->ItemId();
+    record.nmcd.uItemState
+        = (selected ? CDIS_SELECTED : 0) | (index == currentIndex() && hasFocus() ? CDIS_FOCUS : 0);
+    record.nmcd.lItemlParam = reinterpret_cast<std::intptr_t>(node->Data());
+    const std::uint32_t text
+        = Rgb(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    const std::uint32_t background
+        = Rgb(option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+    dc.TextColor = record.clrText = text;
+    dc.BkColor = record.clrTextBk = background;
+
+    std::int32_t result = CDRF_DODEFAULT;
+    {
+        const TPainterSaved state(painter);
+        result = self->CustomDrawNotify(record.nmcd);
+    }
+    if (!(result & CDRF_SKIPDEFAULT)) {
+        TPTItemLook look;
+        if (result & CDRF_NEWFONT)
+            look.Font = dc.Font;
+        if (record.clrText != text)
+            look.Text = FromRgb(record.clrText);
+        if (record.clrTextBk != background)
+            look.Background = FromRgb(record.clrTextBk);
+        look.Unselected = selected && !(record.nmcd.uItemState & CDIS_SELECTED);
+        self->m_look = look;
+        struct TEnd
+        {
+            TPTItemLook& look;
+            ~TEnd() { look = {}; }
+        } end { self->m_look };
+        TCustomTreeView::drawRow(painter, option, index);
+    }
+    if (result & CDRF_NOTIFYPOSTPAINT) {
+        record.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT;
+        const TPainterSaved state(painter);
+        self->CustomDrawNotify(record.nmcd);
+    }
+}
+
+void TPTCustomTreeView::GetDispInfo(TTreeNode& node, TTVDispInfo& info)
+{
+    // The image queries run here, with their events; the standard handling then runs without
+    // them, so each request fires each event at most once.
+    if (info.Mask & TTVDispInfo::tvifImage) {
+        GetImageIndex(&node);
+        info.Image = node.ImageIndex();
+    }
+    if (info.Mask & TTVDispInfo::tvifSelectedImage) {
+        GetSelectedIndex(&node);
+        info.SelectedImage = node.SelectedIndex();
+    }
+    struct TDetached
+    {
+        framework::TTVExpandedEvent& image;
+        framework::TTVExpandedEvent& selected;
+        framework::TTVExpandedEvent savedImage = std::move(image);
+        framework::TTVExpandedEvent savedSelected = std::move(selected);
+        ~TDetached()
+        {
+            image = std::move(savedImage);
+            selected = std::move(savedSelected);
+        }
+    } detached { OnGetImageIndex, OnGetSelectedIndex };
+    OnGetImageIndex = nullptr;
+    OnGetSelectedIndex = nullptr;
+    TCustomTreeView::GetDispInfo(node, info);
+}
+
+void TPTCustomTreeView::KeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    shift &= ~Qt::KeypadModifier;
+    if ((key == Qt::Key_Menu && shift == Qt::NoModifier)
+        || (key == Qt::Key_F10 && shift == Qt::ShiftModifier)) {
+        key = 0;
+        DoPreNodeContextMenu();
+    }
+    TCustomTreeView::KeyDown(key, shift);
+}
+
+void TPTCustomTreeView::DoPreNodeContextMenu()
+{
+    TTreeNode* node = Selected();
+    if (!node) {
+        if (m_popupMenu)
+            Popup(m_popupMenu, { 0, 0 });
+        return;
+    }
+    const TRect label = node->DisplayRect(true);
+    DoNodeContextMenu(node, { (label.Left + label.Right) / 2, (label.Top + label.Bottom) / 2 });
+}
+
+void TPTCustomTreeView::DoNodeContextMenu(TTreeNode* node, TPoint pos)
+{
+    QMenu* const standard = m_popupMenu;
+    QMenu* menu = standard;
+    NodeContextMenu(node, pos, menu);
+    if (menu != standard)
+        m_menuShown = true;
+    if (menu)
+        Popup(menu, pos);
+}
+
+void TPTCustomTreeView::NodeContextMenu(TTreeNode* node, TPoint& pos, QMenu*& menu)
+{
+    if (OnNodeContextMenu)
+        OnNodeContextMenu(this, node, pos, menu);
+}
+
+void TPTCustomTreeView::Popup(QMenu* menu, TPoint pos)
+{
+    SetPopupComponent(menu, this);
+    menu->popup(viewport()->mapToGlobal(QPoint(pos.X, pos.Y)));
+}
+
+void TPTCustomTreeView::RClick(QPoint pos)
+{
+    TTreeNode* node = GetNodeAt(pos.x(), pos.y());
+    if (!node)
+        return;
+    QMenu* menu = m_popupMenu;
+    TPoint at { pos.x(), pos.y() };
+    NodeContextMenu(node, at, menu);
+    if (menu)
+        Popup(menu, at);
+    m_menuShown = true;
+}
+
+void TPTCustomTreeView::WMContextMenu(QPoint pos, bool keyboard)
+{
+    if (Selected() || m_menuShown)
+        return;
+    if (keyboard)
+        DoPreNodeContextMenu();
+    else
+        DoNodeContextMenu(nullptr, { pos.x(), pos.y() });
+}
+
+void TPTCustomTreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton) {
+        TCustomTreeView::mouseReleaseEvent(event);
+        return;
+    }
+    // A right click is told as the click, then the context menu request, then the button's
+    // release, so the flag of a menu shown for the click keeps the request from showing another.
+    const QPoint pos = event->position().toPoint();
+    RClick(pos);
+    WMContextMenu(pos, false);
+    struct TClear
+    {
+        bool& flag;
+        ~TClear() { flag = false; }
+    } clear { m_menuShown };
+    TCustomTreeView::mouseReleaseEvent(event);
+}
+
+void TPTCustomTreeView::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+    // The mouse's request is made by the right button's release; only the others come here.
+    if (event->reason() != QContextMenuEvent::Mouse)
+        WMContextMenu({}, true);
+}
+
+} // namespace sondrel::shell
