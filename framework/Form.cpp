@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include "Align.h"
+#include "Guard.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -125,8 +126,12 @@ bool TForm::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && m_keyPreview && OnKeyDown && widget != this) {
         auto* keyEvent = static_cast<QKeyEvent*>(event);
         int key = keyEvent->key();
-        OnKeyDown(this, key, keyEvent->modifiers());
-        return key == 0;
+        bool failed = true;
+        Guarded([&] {
+            OnKeyDown(this, key, keyEvent->modifiers());
+            failed = false;
+        });
+        return failed || key == 0;
     }
     return false;
 }

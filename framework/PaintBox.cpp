@@ -1,5 +1,7 @@
 #include "PaintBox.h"
 
+#include "Guard.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -60,7 +62,7 @@ void TPaintBox::paintEvent(QPaintEvent* event)
         ~TDetach() { Canvas.SetHandle(nullptr); }
     } detach { m_canvas };
     if (OnPaint)
-        OnPaint(this);
+        Guarded([this] { OnPaint(this); });
 }
 
 } // namespace sondrel::framework

@@ -1,5 +1,7 @@
 #include "StdCtrls.h"
 
+#include "Guard.h"
+
 namespace sondrel::framework {
 
 TStatusBar::TStatusBar(QWidget* parent)
@@ -50,7 +52,7 @@ TSpeedButton::TSpeedButton(QWidget* parent)
     setFocusPolicy(Qt::TabFocus);
     connect(this, &QToolButton::clicked, this, [this] {
         if (OnClick)
-            OnClick(this);
+            Guarded([this] { OnClick(this); });
     });
 }
 

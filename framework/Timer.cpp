@@ -1,5 +1,7 @@
 #include "Timer.h"
 
+#include "Guard.h"
+
 namespace sondrel::framework {
 
 TTimer::TTimer(QObject* owner)
@@ -8,7 +10,7 @@ TTimer::TTimer(QObject* owner)
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (OnTimer)
-            OnTimer(this);
+            Guarded([this] { OnTimer(this); });
     });
     Restart();
 }
