@@ -242,7 +242,8 @@ void TPTCustomListView::SetHeaderODStyle()
             format |= HDF_OWNERDRAW;
         } else {
             format |= HDF_STRING;
-            if (i == m_headerSortColumn)
+            // No indicator means none, not the header's own.
+            if (i == m_headerSortColumn && m_headerSortDisplayMode != ptlvNone)
                 format |= m_headerSortDirection == ptsdAsc ? HDF_SORTUP : HDF_SORTDOWN;
         }
         m_headerFormats[static_cast<std::size_t>(i)] = format;
