@@ -1,5 +1,6 @@
 #include "CustomListView.h"
 
+#include "Guard.h"
 #include "ImageList.h"
 #include "ItemIcon.h"
 
@@ -25,7 +26,16 @@ TCustomListView::TCustomListView(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-        &TCustomListView::SelectionChanged);
+        [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            bool failed = true;
+            Guarded([&] {
+                SelectionChanged(selected, deselected);
+                failed = false;
+            });
+            // A handler failed part way: the items not yet told take their state silently.
+            if (failed)
+                SyncSelection();
+        });
     ConnectHeader();
 }
 
@@ -43,7 +53,7 @@ void TCustomListView::ConnectHeader()
     header()->setSectionsMovable(false);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int section) {
         if (TListColumn* column = m_columns.Items(section))
-            ColClick(column);
+            Guarded([&] { ColClick(column); });
     });
     connect(header(), &QHeaderView::sectionResized, this, &TCustomListView::SectionResized);
 }
@@ -262,8 +272,12 @@ QString TCustomListView::InfoTip(TListItem* item)
 void TCustomListView::keyPressEvent(QKeyEvent* event)
 {
     int key = event->key();
-    KeyDown(key, event->modifiers());
-    if (key == 0) {
+    bool failed = true;
+    Guarded([&] {
+        KeyDown(key, event->modifiers());
+        failed = false;
+    });
+    if (failed || key == 0) {
         event->accept();
         return;
     }
@@ -275,7 +289,12 @@ bool TCustomListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent
     TListItem* item = m_items->ItemAt(index);
     const bool opens = item && index.column() == 0 && !m_readOnly && state() != EditingState
         && (trigger == AllEditTriggers || (editTriggers() & trigger));
-    if (opens && !CanEdit(item))
+    bool allowed = true;
+    if (opens) {
+        allowed = false;
+        Guarded([&] { allowed = CanEdit(item); });
+    }
+    if (!allowed)
         return false;
     return QTreeView::edit(index, trigger, event);
 }
@@ -320,15 +339,18 @@ void TCustomListView::SelectionChanged(
         Change(item, TItemChange::ctState);
         DoSelectItem(item, true);
     }
-    if (!still()) {
-        // Whatever was not told is taken over silently.
-        m_selCount = 0;
-        for (int i = 0; i < m_items->Count(); ++i) {
-            TListItem* item = m_items->Item(i);
-            item->m_selected
-                = i < m_items->m_announced && !item->m_dying && selectionModel()->isRowSelected(i);
-            m_selCount += item->m_selected;
-        }
+    if (!still())
+        SyncSelection(); // whatever was not told is taken over silently
+}
+
+void TCustomListView::SyncSelection()
+{
+    m_selCount = 0;
+    for (int i = 0; i < m_items->Count(); ++i) {
+        TListItem* item = m_items->Item(i);
+        item->m_selected
+            = i < m_items->m_announced && !item->m_dying && selectionModel()->isRowSelected(i);
+        m_selCount += item->m_selected;
     }
 }
 

@@ -131,6 +131,7 @@ private:
 
     void ConnectHeader();
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void SyncSelection();
     void SectionResized(int section, int oldSize, int newSize);
     void UpdateIconSize();
     [[nodiscard]] QIcon ItemIcon(TListItem& item);

@@ -1,6 +1,7 @@
 #include "ListItems.h"
 
 #include "CustomListView.h"
+#include "Guard.h"
 
 #include <algorithm>
 #include <exception>
@@ -254,8 +255,12 @@ bool TListItems::setData(const QModelIndex& index, const QVariant& value, int ro
     TListItem* item = ItemAt(index);
     if (!item || role != Qt::EditRole || index.column() != 0)
         return false;
-    m_view.Edit(item, value.toString());
-    return true;
+    bool done = false;
+    Guarded([&] {
+        m_view.Edit(item, value.toString());
+        done = true;
+    });
+    return done;
 }
 
 Qt::ItemFlags TListItems::flags(const QModelIndex& index) const

@@ -1,6 +1,7 @@
 // The list view's item model and event rules on a real widget: selection order, item index,
 // deletion and clearing, update brackets, sorting, editing, keys, columns, tips and images.
 
+#include "Application.h"
 #include "CustomListView.h"
 #include "ImageList.h"
 
@@ -220,6 +221,30 @@ private Q_SLOTS:
         QCOMPARE(list.Items().Count(), 0);
     }
 
+    void aFailingHandlerIsReportedAndTheListGoesOn()
+    {
+        TRecordingList list;
+        list.Fill(3);
+        QVERIFY(Application);
+        QStringList failures;
+        Application->OnException = [&](TObject*, std::exception_ptr e) {
+            failures << TApplication::ExceptionMessage(e);
+        };
+        list.OnSelectItem
+            = [](TObject*, TListItem*, bool) { throw std::runtime_error("select failed"); };
+        list.OnKeyDown
+            = [](TObject*, int&, Qt::KeyboardModifiers) { throw std::runtime_error("key failed"); };
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QRect row = list.visualRect(list.Items().IndexOf(list.Items()[1]));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, row.center());
+        QTest::keyClick(&list, Qt::Key_Down); // the failed key is taken, not acted on
+        Application->OnException = nullptr;
+        QCOMPARE(failures, Words("select failed|key failed"));
+        QCOMPARE(list.ItemIndex(), 1);
+        QCOMPARE(list.SelCount(), 1);
+    }
+
     void handlersMayChangeTheListTheyAreToldAbout()
     {
         TRecordingList list;
@@ -400,5 +425,10 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(ListViewTest)
+int main(int argc, char** argv)
+{
+    TApplication application(argc, argv);
+    ListViewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "ListViewTest.moc"
