@@ -5,6 +5,7 @@
 #include "ShellEnvironment.h"
 #include "ShellItems.h"
 #include "SystemImageList.h"
+#include "Trash.h"
 
 #include <cstring>
 
@@ -120,7 +121,7 @@ namespace {
             return SystemImageList::IndexOf(
                 { QStringLiteral("computer") }, StandardImage::Computer);
         case Place::Trash: {
-            const bool full = HasEntries(subject.At.Path);
+            const bool full = AnyTrashHolds();
             return SystemImageList::IndexOf(
                 { full ? QStringLiteral("user-trash-full") : QStringLiteral("user-trash"),
                     QStringLiteral("user-trash") },
@@ -205,7 +206,7 @@ DWORD_PTR SHGetFileInfoA(
                 Location parent;
                 parent.Where = Place::Entry;
                 parent.Path = slash == 0 ? BytePath("/") : subject.At.Path.substr(0, slash);
-                const idlist::Item item { idlist::Kind::Entry, subject.At.Flags, subject.Name };
+                const idlist::Item item { idlist::Kind::Entry, subject.At.Flags, subject.Name, {} };
                 (void)ItemAttributes(parent, item, ~SFGAOF { 0 } & ~SFGAO_VALIDATE,
                     PermissionsOf(parent.Path), found);
             } else if (subject.At.Where == Place::Drive) {

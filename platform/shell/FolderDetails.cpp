@@ -93,6 +93,7 @@ namespace {
         case Kind::Drive:
             return 3;
         case Kind::Entry:
+        case Kind::TrashEntry:
             return 4;
         }
         return 5;
@@ -123,19 +124,24 @@ namespace {
 
     int CompareEntries(const Location& folder, int column, const Item& a, const Item& b)
     {
-        if (a.Payload == b.Payload)
+        // The trash gathers several folders, so one name may stand there more than once.
+        const std::string_view trashA = a.ItemKind == Kind::TrashEntry ? a.Trash : folder.Path;
+        const std::string_view trashB = b.ItemKind == Kind::TrashEntry ? b.Trash : folder.Path;
+        if (a.Payload == b.Payload && trashA == trashB)
             return 0;
         const bool aFolder = (a.Flags & idlist::kFlagFolder) != 0;
         const bool bFolder = (b.Flags & idlist::kFlagFolder) != 0;
         if (aFolder != bFolder)
             return aFolder ? -1 : 1;
-        const int byName = CompareNames(a.Payload, b.Payload);
+        int byName = CompareNames(a.Payload, b.Payload);
+        if (byName == 0)
+            byName = Order(trashA, trashB);
         int order = 0;
         switch (column) {
         case kSize:
             if (!aFolder)
-                order = Order(FactsOf(JoinPath(folder.Path, a.Payload)).Size,
-                    FactsOf(JoinPath(folder.Path, b.Payload)).Size);
+                order
+                    = Order(FactsOf(EntryPath(folder, a)).Size, FactsOf(EntryPath(folder, b)).Size);
             break;
         case kType: {
             Location at;
@@ -147,8 +153,8 @@ namespace {
             break;
         }
         case kModified:
-            order = Order(FactsOf(JoinPath(folder.Path, a.Payload)).Modified,
-                FactsOf(JoinPath(folder.Path, b.Payload)).Modified);
+            order = Order(
+                FactsOf(EntryPath(folder, a)).Modified, FactsOf(EntryPath(folder, b)).Modified);
             break;
         default:
             break;
@@ -235,12 +241,13 @@ int CompareItems(
         error = E_INVALIDARG;
         return 0;
     }
-    if (first.ItemKind != second.ItemKind)
+    if (Rank(first.ItemKind) != Rank(second.ItemKind))
         return Order(Rank(first.ItemKind), Rank(second.ItemKind));
     switch (first.ItemKind) {
     case Kind::Drive:
         return CompareDrives(column, first, second);
     case Kind::Entry:
+    case Kind::TrashEntry:
         return CompareEntries(parent, column, first, second);
     default:
         return 0;

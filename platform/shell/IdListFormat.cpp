@@ -73,6 +73,18 @@ std::optional<Item> DecodeItem(const unsigned char* item, std::size_t size)
         if ((decoded.Flags & ~kKnownFlags) != 0 || !IsValidEntryName(decoded.Payload))
             return std::nullopt;
         break;
+    case static_cast<unsigned char>(Kind::TrashEntry): {
+        const std::size_t split = decoded.Payload.find('\0');
+        if ((decoded.Flags & ~kKnownFlags) != 0 || split == std::string_view::npos)
+            return std::nullopt;
+        decoded.Trash = decoded.Payload.substr(0, split);
+        decoded.Payload = decoded.Payload.substr(split + 1);
+        // The name holds no NUL, so the split is the only one.
+        if (decoded.Trash.empty() || decoded.Trash.front() != '/'
+            || !IsValidEntryName(decoded.Payload))
+            return std::nullopt;
+        break;
+    }
     default:
         return std::nullopt;
     }
@@ -104,7 +116,13 @@ bool IsAbsoluteShape(const std::vector<Item>& items)
     std::size_t next = 1;
     switch (items.front().ItemKind) {
     case Kind::Home:
+        break;
     case Kind::Trash:
+        if (items.size() > 1) {
+            if (items[1].ItemKind != Kind::Entry && items[1].ItemKind != Kind::TrashEntry)
+                return false;
+            next = 2;
+        }
         break;
     case Kind::Computer:
         if (items.size() > 1) {
@@ -117,6 +135,7 @@ bool IsAbsoluteShape(const std::vector<Item>& items)
         next = 0;
         break;
     case Kind::Drive:
+    case Kind::TrashEntry:
         return false;
     }
     for (std::size_t i = next; i < items.size(); ++i) {
@@ -140,6 +159,23 @@ std::string EncodeItem(Kind kind, std::uint8_t flags, std::string_view payload)
     bytes += static_cast<char>(flags);
     bytes += payload;
     return bytes;
+}
+
+std::string EncodeTrashEntry(std::uint8_t flags, std::string_view trash, std::string_view name)
+{
+    std::string payload;
+    payload.reserve(trash.size() + 1 + name.size());
+    payload += trash;
+    payload += '\0';
+    payload += name;
+    return EncodeItem(Kind::TrashEntry, flags, payload);
+}
+
+std::string EncodeItem(const Item& item)
+{
+    return item.ItemKind == Kind::TrashEntry
+        ? EncodeTrashEntry(item.Flags, item.Trash, item.Payload)
+        : EncodeItem(item.ItemKind, item.Flags, item.Payload);
 }
 
 } // namespace sondrel::idlist

@@ -7,8 +7,11 @@
 // An item: size u16 (little-endian, counts itself), signature 0x53, kind, flags, payload.
 //   Home, Computer, Trash: no payload.  Drive: the mount point (absolute path bytes).
 //   Entry: one name of a file-system folder, bytes as the file system holds them.
+//   TrashEntry: an item of a trash on another file system: the trash's files folder (absolute
+//   path bytes), a NUL, then the name as for an entry.
 // A list ends with a zero size. An absolute list follows the namespace's shape:
-//   (nothing) | Home Entry* | Trash Entry* | Computer [Drive Entry*] | Entry*
+//   (nothing) | Home Entry* | Trash [(Entry | TrashEntry) Entry*] | Computer [Drive Entry*]
+//   | Entry*
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +22,14 @@
 
 namespace sondrel::idlist {
 
-enum class Kind : std::uint8_t { Home = 1, Computer = 2, Trash = 3, Drive = 4, Entry = 5 };
+enum class Kind : std::uint8_t {
+    Home = 1,
+    Computer = 2,
+    Trash = 3,
+    Drive = 4,
+    Entry = 5,
+    TrashEntry = 6,
+};
 
 inline constexpr std::uint8_t kSignature = 0x53;
 inline constexpr std::size_t kItemHeader = 5; // size, signature, kind, flags
@@ -36,7 +46,8 @@ struct Item
 {
     Kind ItemKind = Kind::Entry;
     std::uint8_t Flags = 0;
-    std::string_view Payload; // points into the decoded bytes
+    std::string_view Payload; // points into the decoded bytes; a trash entry's name
+    std::string_view Trash = {}; // a trash entry's files folder
 };
 
 // The 16-bit size at `at` (unaligned, little-endian).
@@ -70,6 +81,11 @@ struct Item
 
 // The bytes of one item (no terminator); empty when the payload does not fit an item.
 [[nodiscard]] std::string EncodeItem(Kind kind, std::uint8_t flags, std::string_view payload);
+// The bytes of an entry of the trash whose files folder is `trash`.
+[[nodiscard]] std::string EncodeTrashEntry(
+    std::uint8_t flags, std::string_view trash, std::string_view name);
+// The bytes of a decoded item.
+[[nodiscard]] std::string EncodeItem(const Item& item);
 
 // Whether `name` may be an entry's name.
 [[nodiscard]] bool IsValidEntryName(std::string_view name);

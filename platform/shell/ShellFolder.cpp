@@ -6,6 +6,7 @@
 #include "MountTable.h"
 #include "ShellAllocator.h"
 #include "ShellEnvironment.h"
+#include "Trash.h"
 #include "Win32Error.h"
 
 #include <cerrno>
@@ -22,10 +23,7 @@ using idlist::Kind;
 
 namespace {
 
-    std::string ItemBytes(const Item& item)
-    {
-        return idlist::EncodeItem(item.ItemKind, item.Flags, item.Payload);
-    }
+    std::string ItemBytes(const Item& item) { return idlist::EncodeItem(item); }
 
     std::size_t WideLength(const WCHAR* text)
     {
@@ -41,8 +39,10 @@ namespace {
             listing.Add(idlist::EncodeItem(Kind::Drive, 0, drive.MountPoint));
     }
 
-    // The files of `folder`: names exactly as the file system holds them.
-    HRESULT ListEntries(const BytePath& folder, SHCONTF flags, Listing& listing)
+    // The files of `folder`: names exactly as the file system holds them. `otherTrash` lists
+    // the folder as the files of a trash of another file system.
+    HRESULT ListEntries(
+        const BytePath& folder, SHCONTF flags, Listing& listing, bool otherTrash = false)
     {
         std::vector<DirectoryEntry> entries;
         const int error = ReadDirectory(folder, entries);
@@ -70,7 +70,9 @@ namespace {
             }
             if ((itemFlags & idlist::kFlagFolder) ? !folders : !files)
                 continue;
-            const std::string item = idlist::EncodeItem(Kind::Entry, itemFlags, entry.Name);
+            const std::string item = otherTrash
+                ? idlist::EncodeTrashEntry(itemFlags, folder, entry.Name)
+                : idlist::EncodeItem(Kind::Entry, itemFlags, entry.Name);
             if (!item.empty())
                 listing.Add(item);
         }
@@ -225,10 +227,22 @@ HRESULT ShellFolder::ListChildren(SHCONTF flags, Listing& listing) const
         if (flags & SHCONTF_FOLDERS)
             ListDrives(listing);
         return S_OK;
-    case Place::Trash:
-        if (!IsFolder(m_location.Path))
-            return S_OK; // an empty trash has no folder yet
-        return ListEntries(m_location.Path, flags, listing);
+    case Place::Trash: {
+        // An empty home trash may have no folder yet.
+        HRESULT hr
+            = IsFolder(m_location.Path) ? ListEntries(m_location.Path, flags, listing) : S_OK;
+        for (const BytePath& other : OtherTrashes()) {
+            // One trash that cannot be read leaves the others.
+            const HRESULT listed = ListEntries(other, flags, listing, true);
+            if (FAILED(listed) && SUCCEEDED(listing.EndResult))
+                listing.EndResult = listed;
+        }
+        if (FAILED(hr) && listing.Offsets.empty())
+            return hr;
+        if (FAILED(hr))
+            listing.EndResult = hr;
+        return S_OK;
+    }
     default:
         return ListEntries(m_location.Path, flags, listing);
     }
@@ -409,7 +423,8 @@ HRESULT ShellFolder::SetNameOf(
     if (!items || items->size() != 1 || name == nullptr)
         return E_INVALIDARG;
     const Item& item = items->front();
-    if (item.ItemKind != Kind::Entry || m_location.Where == Place::Computer)
+    if ((item.ItemKind != Kind::Entry && item.ItemKind != Kind::TrashEntry)
+        || m_location.Where == Place::Computer)
         return E_INVALIDARG;
     if (m_location.InTrash)
         return E_ACCESSDENIED;

@@ -4,6 +4,7 @@
 #include "MountTable.h"
 #include "ShellAllocator.h"
 #include "ShellEnvironment.h"
+#include "Trash.h"
 #include "Win32Error.h"
 
 #include <QCollator>
@@ -61,10 +62,16 @@ Location DesktopLocation()
     return desktop;
 }
 
+BytePath EntryPath(const Location& parent, const Item& item)
+{
+    return JoinPath(item.ItemKind == Kind::TrashEntry ? item.Trash : parent.Path, item.Payload);
+}
+
 std::optional<Location> Descend(const Location& parent, const Item& item)
 {
     Location child;
     child.InTrash = parent.InTrash;
+    child.OtherTrash = parent.OtherTrash;
     child.Flags = item.Flags;
     switch (item.ItemKind) {
     case Kind::Home:
@@ -104,6 +111,14 @@ std::optional<Location> Descend(const Location& parent, const Item& item)
             return std::nullopt;
         child.Where = Place::Entry;
         child.Path = JoinPath(parent.Path, item.Payload);
+        return child;
+    case Kind::TrashEntry:
+        // Only a trash of a file system mounted now; a list kept from before leads nowhere.
+        if (parent.Where != Place::Trash || !OtherTrashTop(item.Trash))
+            return std::nullopt;
+        child.Where = Place::Entry;
+        child.Path = EntryPath(parent, item);
+        child.OtherTrash = true;
         return child;
     }
     return std::nullopt;
@@ -289,8 +304,13 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
         break;
     case Place::Trash:
         found = SFGAO_FOLDER | SFGAO_CANLINK | SFGAO_DROPTARGET;
-        if ((mask & SFGAO_HASSUBFOLDER) && HasSubfolder(at->Path))
-            found |= SFGAO_HASSUBFOLDER;
+        if (mask & SFGAO_HASSUBFOLDER) {
+            bool any = HasSubfolder(at->Path);
+            for (const BytePath& other : any ? std::vector<BytePath> {} : OtherTrashes())
+                any = any || HasSubfolder(other);
+            if (any)
+                found |= SFGAO_HASSUBFOLDER;
+        }
         break;
     case Place::Drive:
         found = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_CANLINK
@@ -327,7 +347,9 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
             found |= SFGAO_LINK;
         }
         if (folder) {
-            found |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_DROPTARGET;
+            found |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
+            if (!at->OtherTrash)
+                found |= SFGAO_DROPTARGET;
             if ((mask & SFGAO_HASSUBFOLDER) && HasSubfolder(at->Path))
                 found |= SFGAO_HASSUBFOLDER;
         }
@@ -337,7 +359,7 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
             found |= SFGAO_READONLY;
         // A sticky folder lets only the item's owner, the folder's owner and root change it.
         const unsigned uid = ::geteuid();
-        const bool mayChange = permissions.Writable
+        const bool mayChange = !at->OtherTrash && permissions.Writable
             && (!permissions.Sticky || uid == 0 || uid == st.st_uid || uid == permissions.OwnerUid);
         if (mayChange) {
             found |= SFGAO_CANMOVE | SFGAO_CANDELETE;
@@ -366,8 +388,9 @@ std::string ItemName(const Location& parent, const Item& item, SHGDNF flags)
     case Kind::Drive:
         return std::string(item.Payload);
     case Kind::Entry:
+    case Kind::TrashEntry:
         if (parsing && !inFolder && parent.Where != Place::Computer)
-            return JoinPath(parent.Path, item.Payload);
+            return EntryPath(parent, item);
         return std::string(item.Payload);
     }
     return {};

@@ -24,6 +24,7 @@ struct Location
     BytePath Path; // where the item's children live ("" for Computer)
     bool HasPath = true; // whether the item reports Path as its file-system path
     bool InTrash = false; // the item lies inside the trash
+    bool OtherTrash = false; // ... inside the trash of another file system, which is only read
     std::uint8_t Flags = 0; // an entry's flags
     win32::UINT DriveType = win32::DRIVE_FIXED; // for drives
     bool ReadOnlyDrive = false;
@@ -33,6 +34,9 @@ struct Location
 
 // The location of `item` inside `parent`; empty when the item cannot stand there.
 [[nodiscard]] std::optional<Location> Descend(const Location& parent, const idlist::Item& item);
+
+// Where the entry or trash entry `item` of the folder at `parent` lives.
+[[nodiscard]] BytePath EntryPath(const Location& parent, const idlist::Item& item);
 
 // The items of a list in this process's memory, each checked; empty when any is not ours.
 [[nodiscard]] std::optional<std::vector<idlist::Item>> DecodeItems(win32::PCIDLIST list);

@@ -54,6 +54,18 @@ TEST(IdListFormat, DecodesOnlyConsistentListsOfOurItems)
         { "relative drive", List({ EncodeItem(Kind::Drive, 0, "mnt") }), false },
         { "home with payload", List({ EncodeItem(Kind::Home, 0, "x") }), false },
         { "drive and entries", List({ EncodeItem(Kind::Drive, 0, "/mnt/a b"), entry }), true },
+        { "trash entry", List({ EncodeTrashEntry(0, "/m/.Trash-0/files", "a\xff") }), true },
+        { "trash entry without its folder", List({ EncodeItem(Kind::TrashEntry, 0, "a") }), false },
+        { "trash entry in a relative folder",
+            List({ EncodeTrashEntry(0, "m/.Trash-0/files", "a") }), false },
+        { "trash entry with an empty folder", List({ EncodeTrashEntry(0, "", "a") }), false },
+        { "trash entry with a NUL in its name", List({ EncodeTrashEntry(0, "/t/files", "a\0b"s) }),
+            false },
+        { "trash entry named with a slash", List({ EncodeTrashEntry(0, "/t/files", "a/b") }),
+            false },
+        { "trash entry without a name", List({ EncodeTrashEntry(0, "/t/files", "") }), false },
+        { "trash entry with unknown flags", List({ EncodeTrashEntry(0x40, "/t/files", "a") }),
+            false },
     };
     for (const Case& c : cases) {
         std::vector<Item> items;
@@ -90,12 +102,19 @@ TEST(IdListFormat, EveryNameByteRoundTrips)
         EXPECT_EQ(items[0].Flags, kFlagLink);
     }
     EXPECT_TRUE(EncodeItem(Kind::Entry, 0, std::string(kMaxItemSize, 'x')).empty());
+    const std::string trashed = List({ EncodeTrashEntry(kFlagFolder, "/t/files", name) });
+    std::vector<Item> items;
+    ASSERT_TRUE(DecodeList(Bytes(trashed), trashed.size(), items));
+    EXPECT_EQ(items[0].Payload, name);
+    EXPECT_EQ(items[0].Trash, "/t/files");
+    EXPECT_EQ(EncodeItem(items[0]) + "\0\0"s, trashed);
 }
 
 TEST(IdListFormat, AbsoluteShapes)
 {
     const Item home { Kind::Home, 0, {} }, computer { Kind::Computer, 0, {} },
-        trash { Kind::Trash, 0, {} }, drive { Kind::Drive, 0, "/" }, entry { Kind::Entry, 0, "a" };
+        trash { Kind::Trash, 0, {} }, drive { Kind::Drive, 0, "/" }, entry { Kind::Entry, 0, "a" },
+        trashEntry { Kind::TrashEntry, 0, "a", "/t/files" };
     const std::pair<std::vector<Item>, bool> shapes[] = {
         { {}, true },
         { { home, entry, entry }, true },
@@ -108,6 +127,10 @@ TEST(IdListFormat, AbsoluteShapes)
         { { home, computer }, false },
         { { entry, home }, false },
         { { computer, drive, drive }, false },
+        { { trash, trashEntry, entry }, true },
+        { { trashEntry }, false },
+        { { trash, entry, trashEntry }, false },
+        { { home, trashEntry }, false },
     };
     for (const auto& [items, valid] : shapes)
         EXPECT_EQ(IsAbsoluteShape(items), valid) << items.size();

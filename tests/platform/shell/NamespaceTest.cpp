@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -441,6 +442,159 @@ TEST(Namespace, TheTrashListsWhatWasThrownAway)
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(Attributes(folder.get(), items[0].get(), SFGAO_CANRENAME | SFGAO_FILESYSTEM),
         SFGAO_FILESYSTEM);
+}
+
+namespace {
+
+Com<IShellFolder_NRC> TrashFolder()
+{
+    Com<IShellFolder_NRC> folder;
+    PIDLIST pidl = nullptr;
+    EXPECT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &pidl), S_OK);
+    const Pidl owned(pidl);
+    EXPECT_EQ(Desktop()->BindToObject(pidl, nullptr, IID_IShellFolder, folder.outVoid()), S_OK);
+    return folder;
+}
+
+void MakeFolder(const std::string& path, mode_t mode = 0700)
+{
+    std::filesystem::create_directories(path);
+    ::chmod(path.c_str(), mode);
+}
+
+} // namespace
+
+TEST(Namespace, TheTrashGathersTheUsersTrashesOnOtherFileSystems)
+{
+    ScopedHome home;
+    std::filesystem::create_directories(home.Path() + "/.local/share/Trash/files");
+    WriteFile(home.Path() + "/.local/share/Trash/files/old", "x");
+    const std::string uid = std::to_string(::getuid());
+    // One file system per layout of trash folders at its top; only the user's real trashes count.
+    struct Layout
+    {
+        const char* What;
+        std::function<void(const std::string& top)> Make;
+        std::vector<std::string> Listed;
+    };
+    std::vector<Layout> layouts = {
+        { "the user's own trash",
+            [&](const std::string& top) {
+                MakeFolder(top + "/.Trash-" + uid + "/files/dir");
+                WriteFile(top + "/.Trash-" + uid + "/files/dir/inner", "x");
+                WriteFile(top + "/.Trash-" + uid + "/files/old", "x");
+            },
+            { "dir", "old" } },
+        { "the administrator's sticky trash",
+            [&](const std::string& top) {
+                MakeFolder(top + "/.Trash", 01777);
+                MakeFolder(top + "/.Trash/" + uid + "/files");
+                WriteFile(top + "/.Trash/" + uid + "/files/b", "x");
+                MakeFolder(top + "/.Trash-" + uid + "/files");
+                WriteFile(top + "/.Trash-" + uid + "/files/c", "x");
+            },
+            { "b", "c" } },
+        { "a shared trash without the sticky bit",
+            [&](const std::string& top) {
+                MakeFolder(top + "/.Trash", 0777);
+                MakeFolder(top + "/.Trash/" + uid + "/files");
+                WriteFile(top + "/.Trash/" + uid + "/files/not-sticky", "x");
+            },
+            {} },
+        { "a shared trash that is a link to a sticky folder",
+            [&](const std::string& top) {
+                MakeFolder(top + "/real", 01777);
+                MakeFolder(top + "/real/" + uid + "/files");
+                WriteFile(top + "/real/" + uid + "/files/linked", "x");
+                ::symlink("real", (top + "/.Trash").c_str());
+            },
+            {} },
+        { "the user's trash as a link",
+            [&](const std::string& top) {
+                MakeFolder(top + "/elsewhere/files");
+                WriteFile(top + "/elsewhere/files/planted", "x");
+                ::symlink("elsewhere", (top + "/.Trash-" + uid).c_str());
+            },
+            {} },
+        { "a trash without its files folder, and another user's",
+            [&](const std::string& top) {
+                MakeFolder(top + "/.Trash-" + uid + "/info");
+                MakeFolder(top + "/.Trash-" + std::to_string(::getuid() + 1) + "/files");
+                WriteFile(top + "/.Trash-" + std::to_string(::getuid() + 1) + "/files/h", "x");
+            },
+            {} },
+    };
+    if (::getuid() == 0) {
+        layouts.push_back({ "the user's trash made by someone else",
+            [&](const std::string& top) {
+                MakeFolder(top + "/.Trash-" + uid + "/files");
+                WriteFile(top + "/.Trash-" + uid + "/files/foreign", "x");
+                ::chown((top + "/.Trash-" + uid).c_str(), 65534, 65534);
+            },
+            {} });
+    }
+    TempDir dir;
+    std::vector<std::unique_ptr<TmpfsMount>> mounts;
+    std::vector<std::string> expected { "old" };
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        const std::string parent = dir / std::to_string(i);
+        std::filesystem::create_directory(parent);
+        mounts.push_back(std::make_unique<TmpfsMount>(parent));
+        SONDREL_REQUIRE_MOUNT(*mounts.back());
+        layouts[i].Make(mounts.back()->Path());
+        expected.insert(expected.end(), layouts[i].Listed.begin(), layouts[i].Listed.end());
+    }
+    std::sort(expected.begin(), expected.end());
+    const auto trash = TrashFolder();
+    EXPECT_EQ(Names(trash.get(), 0xE0), expected);
+
+    const std::string own = mounts[0]->Path() + "/.Trash-" + uid + "/files";
+    std::map<std::string, Pidl> byPath;
+    for (Pidl& item : Enumerate(trash.get(), 0xE0))
+        byPath.emplace(NameOf(trash.get(), item.get(), SHGDN_FORPARSING), std::move(item));
+    ASSERT_EQ(byPath.count(own + "/old"), 1u);
+    ASSERT_EQ(byPath.count(own + "/dir"), 1u);
+    ASSERT_EQ(byPath.count(mounts[1]->Path() + "/.Trash/" + uid + "/files/b"), 1u);
+    const PCIDLIST homeOld = byPath.at(home.Path() + "/.local/share/Trash/files/old").get();
+    const PCIDLIST otherOld = byPath.at(own + "/old").get();
+    const PCIDLIST otherDir = byPath.at(own + "/dir").get();
+
+    // One name in two trashes is two items; the other trash is only read.
+    EXPECT_NE(Compare(trash.get(), 0, homeOld, otherOld), 0);
+    EXPECT_EQ(Compare(trash.get(), 0, otherOld, otherOld), 0);
+    EXPECT_LT(Compare(trash.get(), 0, otherDir, otherOld), 0);
+    const SFGAOF changes = SFGAO_CANMOVE | SFGAO_CANDELETE | SFGAO_CANRENAME | SFGAO_DROPTARGET;
+    EXPECT_EQ(Attributes(trash.get(), homeOld, changes | SFGAO_FILESYSTEM),
+        SFGAO_CANMOVE | SFGAO_CANDELETE | SFGAO_FILESYSTEM);
+    EXPECT_EQ(Attributes(trash.get(), otherDir, changes | SFGAO_FILESYSTEM | SFGAO_FOLDER),
+        SFGAO_FILESYSTEM | SFGAO_FOLDER);
+    PIDLIST renamed = nullptr;
+    EXPECT_EQ(
+        trash->SetNameOf(nullptr, otherOld, u"new", SHGDN_INFOLDER, &renamed), E_ACCESSDENIED);
+    EXPECT_TRUE(std::filesystem::exists(own + "/old"));
+
+    Com<IShellFolder_NRC> inside;
+    ASSERT_EQ(trash->BindToObject(otherDir, nullptr, IID_IShellFolder, inside.outVoid()), S_OK);
+    const auto inner = Enumerate(inside.get(), 0xE0);
+    ASSERT_EQ(inner.size(), 1u);
+    EXPECT_EQ(NameOf(inside.get(), inner[0].get(), SHGDN_FORPARSING), own + "/dir/inner");
+    EXPECT_EQ(
+        Attributes(inside.get(), inner[0].get(), changes | SFGAO_FILESYSTEM), SFGAO_FILESYSTEM);
+
+    // The absolute list leads to the file while its file system is mounted, and nowhere after.
+    PIDLIST trashList = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &trashList), S_OK);
+    const Pidl trashOwned(trashList);
+    const std::string absolute = Bytes(trashList) + Bytes(otherOld) + "\0\0"s;
+    const auto* list = reinterpret_cast<PCIDLIST>(absolute.data());
+    sondrel::BytePath path;
+    EXPECT_TRUE(sondrel::platform::GetPathFromIdList(list, path));
+    EXPECT_EQ(path, own + "/old");
+    mounts[0]->Unmount();
+    EXPECT_FALSE(sondrel::platform::GetPathFromIdList(list, path));
+    const auto after = Names(trash.get(), 0xE0);
+    EXPECT_EQ(std::count(after.begin(), after.end(), "old"), 1);
+    EXPECT_EQ(std::count(after.begin(), after.end(), "dir"), 0);
 }
 
 TEST(Namespace, FileInformationNamesTypesAndIcons)

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::string written;
     for (const Item& item : items)
-        written += EncodeItem(item.ItemKind, item.Flags, item.Payload);
+        written += EncodeItem(item);
     written.append(2, '\0');
     if (written.size() != length
         || written.compare(0, length, reinterpret_cast<const char*>(data), length) != 0)
