@@ -284,7 +284,13 @@ void FlushDriveInfoCache()
 
 void LockFlushDriveInfoCache() { ++g_flushDriveInfoSem; }
 
-void UnlockFlushDriveInfoCache() { --g_flushDriveInfoSem; }
+// An unlock without its lock must not leave the counter below zero, where the next lock would
+// fail to hold back a flush.
+void UnlockFlushDriveInfoCache()
+{
+    if (g_flushDriveInfoSem > 0)
+        --g_flushDriveInfoSem;
+}
 
 bool IsWin95() { return false; }
 bool IsOSR2OrGreater() { return false; }

@@ -5,6 +5,7 @@
 #include "UPTShellUtils.h"
 #include "Uptshconsts.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -152,14 +153,109 @@ TEST(ShellUtils, DetailsOfAFolderComeThroughTheAdapter)
     EXPECT_EQ(ShellGetFolderDetails(nullptr), nullptr);
 }
 
-TEST(ShellUtils, TheDriveFlushAndTheTruthAboutThePlatform)
+TEST(ShellUtils, TheDriveFlushRereadsTheUsersFoldersUnlessLocked)
 {
+    ScopedHome home;
+    std::filesystem::create_directories(home.Path() + "/One");
+    std::filesystem::create_directories(home.Path() + "/Two");
+    home.SetUserDirs({ "XDG_DOCUMENTS_DIR=\"$HOME/One\"" });
     FlushDriveInfoCache();
+    EXPECT_EQ(ShellGetSpecialFolderPath(nullptr, csidlPersonal), home.Path() + "/One");
+    home.SetUserDirs({ "XDG_DOCUMENTS_DIR=\"$HOME/Two\"" });
+    // An unbalanced unlock first: it must not spend the lock that follows.
+    UnlockFlushDriveInfoCache();
+    LockFlushDriveInfoCache();
     LockFlushDriveInfoCache();
     FlushDriveInfoCache();
     UnlockFlushDriveInfoCache();
+    FlushDriveInfoCache();
+    EXPECT_EQ(ShellGetSpecialFolderPath(nullptr, csidlPersonal), home.Path() + "/One");
+    UnlockFlushDriveInfoCache();
+    FlushDriveInfoCache();
+    EXPECT_EQ(ShellGetSpecialFolderPath(nullptr, csidlPersonal), home.Path() + "/Two");
+}
+
+TEST(ShellUtils, TheOverlaysAreThereOnceTheImageListIs)
+{
+    (void)ShellGetSystemImageList(ptsizSmall);
+    using sondrel::platform::SystemImageList;
+    const std::pair<int, const char*> overlays[]
+        = { { 1, "emblem-shared" }, { 2, "emblem-symbolic-link" } };
+    for (const auto& [overlay, theme] : overlays) {
+        const int image = SystemImageList::OverlayImage(overlay);
+        ASSERT_GE(image, 0) << overlay;
+        ASSERT_LT(image, SystemImageList::Count()) << overlay;
+        EXPECT_EQ(SystemImageList::Small().ThemeNames(image).value(0).toStdString(), theme);
+    }
+    EXPECT_EQ(SystemImageList::OverlayImage(3), -1);
+}
+
+TEST(ShellUtils, ThePlatformIsNoWindows)
+{
     EXPECT_FALSE(IsWin95() || IsWinNT() || IsWin2000() || IsOSR2OrGreater() || HasWin95Shell());
     EXPECT_EQ(COMCTL32_VER.MS, 0u);
+    EXPECT_EQ(COMCTL32_VER.LS, 0u);
+}
+
+TEST(ShellUtils, TheKeyTableComesFromTheKeyTextsInItsOrder)
+{
+    const std::array<TPTShellKey, 7> expected { { { _SShKey_SelectAll, scCtrl | 'A' },
+        { _SShKey_Delete, 0x2E }, { _SShKey_Copy, scCtrl | 'C' }, { _SShKey_Cut, scCtrl | 'X' },
+        { _SShKey_Paste, scCtrl | 'V' }, { _SShKey_Refresh, 0x74 }, { _SShKey_Edit, 0x71 } } };
+    const auto& keys = PTShellKeys();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(keys[i].ResId, expected[i].ResId) << i;
+        EXPECT_EQ(keys[i].ShortCut, expected[i].ShortCut) << i;
+    }
+    EXPECT_EQ(&PTShellKeys(), &keys);
+    // A key pressed in a control finds its entry; the same key with another modifier does not.
+    struct Press
+    {
+        int Key;
+        Qt::KeyboardModifiers Shift;
+        int Entry;
+    };
+    const Press presses[] = {
+        { Qt::Key_A, Qt::ControlModifier, _SShKey_SelectAll },
+        { Qt::Key_A, Qt::ControlModifier | Qt::KeypadModifier, _SShKey_SelectAll },
+        { Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier, 0 },
+        { Qt::Key_A, Qt::NoModifier, 0 },
+        { Qt::Key_Delete, Qt::NoModifier, _SShKey_Delete },
+        { Qt::Key_Delete, Qt::ShiftModifier, 0 },
+        { Qt::Key_V, Qt::ControlModifier, _SShKey_Paste },
+        { Qt::Key_F5, Qt::NoModifier, _SShKey_Refresh },
+        { Qt::Key_F2, Qt::NoModifier, _SShKey_Edit },
+        { Qt::Key_F2, Qt::AltModifier, 0 },
+        { Qt::Key_Control, Qt::ControlModifier, 0 },
+    };
+    for (const Press& p : presses)
+        EXPECT_EQ(PTShellKeyOf(ShortCut(p.Key, p.Shift)), p.Entry) << p.Key;
+}
+
+TEST(ShellUtils, KeyTextsNameShortcuts)
+{
+    const std::pair<const char*, TShortCut> texts[] = {
+        { "Ctrl+A", scCtrl | 'A' },
+        { "ctrl+a", scCtrl | 'A' },
+        { "Shift+Ctrl+Del", scShift | scCtrl | 0x2E },
+        { "Alt+F12", scAlt | 0x7B },
+        { "F24", 0x87 },
+        { "Shift+Tab", scShift | 0x09 },
+        { "PgDn", 0x22 },
+        { "7", '7' },
+        { "F25", scNone },
+        { "F0", scNone },
+        { "F01", scNone },
+        { "Ctrl+", scNone },
+        { "Ctrl", scNone },
+        { "Ctrl+Nothing", scNone },
+        { "", scNone },
+    };
+    for (const auto& [text, shortcut] : texts)
+        EXPECT_EQ(TextToShortCut(text), shortcut) << text;
+    EXPECT_EQ(ShortCut(Qt::Key_Backtab, Qt::ShiftModifier), TextToShortCut("Shift+Tab"));
+    EXPECT_EQ(ShortCut(Qt::Key_Enter, Qt::KeypadModifier), TextToShortCut("Enter"));
+    EXPECT_EQ(ShortCut(Qt::Key_F24, Qt::NoModifier), TextToShortCut("F24"));
 }
 
 TEST(ShellUtils, LibraryStrings)
