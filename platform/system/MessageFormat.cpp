@@ -41,21 +41,21 @@ namespace {
     }
 
     // Applies a "[-][width][.precision]s" format to `text`.
-    bool ApplyStringFormat(std::string_view spec, std::string_view text, std::string& out)
+    bool ApplyStringFormat(std::string_view conversion, std::string_view text, std::string& out)
     {
-        if (spec.empty() || spec.back() != 's')
+        if (conversion.empty() || conversion.back() != 's')
             return false;
-        spec.remove_suffix(1);
-        const bool left = spec.starts_with('-');
+        conversion.remove_suffix(1);
+        const bool left = conversion.starts_with('-');
         if (left)
-            spec.remove_prefix(1);
-        auto number = [&spec](std::size_t& value) {
+            conversion.remove_prefix(1);
+        auto number = [&conversion](std::size_t& value) {
             value = 0;
-            while (!spec.empty() && spec.front() >= '0' && spec.front() <= '9') {
-                value = value * 10 + static_cast<std::size_t>(spec.front() - '0');
+            while (!conversion.empty() && conversion.front() >= '0' && conversion.front() <= '9') {
+                value = value * 10 + static_cast<std::size_t>(conversion.front() - '0');
                 if (value > 0xFFFF)
                     return false;
-                spec.remove_prefix(1);
+                conversion.remove_prefix(1);
             }
             return true;
         };
@@ -63,13 +63,13 @@ namespace {
         std::size_t precision = 0;
         if (!number(width))
             return false;
-        const bool hasPrecision = spec.starts_with('.');
+        const bool hasPrecision = conversion.starts_with('.');
         if (hasPrecision) {
-            spec.remove_prefix(1);
+            conversion.remove_prefix(1);
             if (!number(precision))
                 return false;
         }
-        if (!spec.empty())
+        if (!conversion.empty())
             return false;
         if (hasPrecision)
             text = FirstChars(text, precision);
@@ -102,15 +102,15 @@ bool FormatMessageFromString(
             if (position > count || arguments == nullptr || arguments[position - 1] == nullptr)
                 return false;
             const std::string_view text = arguments[position - 1];
-            std::string_view spec = "s";
+            std::string_view conversion = "s";
             if (at < format.size() && format[at] == '!') {
                 const std::size_t end = format.find('!', at + 1);
                 if (end == std::string_view::npos)
                     return false;
-                spec = format.substr(at + 1, end - at - 1);
+                conversion = format.substr(at + 1, end - at - 1);
                 at = end + 1;
             }
-            if (!ApplyStringFormat(spec, text, out))
+            if (!ApplyStringFormat(conversion, text, out))
                 return false;
             continue;
         }
