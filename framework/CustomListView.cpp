@@ -27,13 +27,8 @@ TCustomListView::TCustomListView(QWidget* parent)
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this](const QItemSelection& selected, const QItemSelection& deselected) {
-            bool failed = true;
-            Guarded([&] {
-                SelectionChanged(selected, deselected);
-                failed = false;
-            });
             // A handler failed part way: the items not yet told take their state silently.
-            if (failed)
+            if (!Guarded([&] { SelectionChanged(selected, deselected); }))
                 SyncSelection();
         });
     ConnectHeader();
@@ -60,8 +55,9 @@ void TCustomListView::ConnectHeader()
 
 TCustomListView::~TCustomListView()
 {
-    // The items' users free what the items hold in the deletion event, so it fires here too.
-    m_items->Clear();
+    // The items' users free what the items hold in the deletion event, so it fires here too;
+    // a destructor may not throw.
+    Guarded([&] { m_items->Clear(); });
 }
 
 void TCustomListView::SetSmallImages(TImageList* images)
@@ -272,12 +268,8 @@ QString TCustomListView::InfoTip(TListItem* item)
 void TCustomListView::keyPressEvent(QKeyEvent* event)
 {
     int key = event->key();
-    bool failed = true;
-    Guarded([&] {
-        KeyDown(key, event->modifiers());
-        failed = false;
-    });
-    if (failed || key == 0) {
+    // A failed handler takes the key.
+    if (!Guarded([&] { KeyDown(key, event->modifiers()); }) || key == 0) {
         event->accept();
         return;
     }
@@ -290,10 +282,8 @@ bool TCustomListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent
     const bool opens = item && index.column() == 0 && !m_readOnly && state() != EditingState
         && (trigger == AllEditTriggers || (editTriggers() & trigger));
     bool allowed = true;
-    if (opens) {
+    if (opens && !Guarded([&] { allowed = CanEdit(item); }))
         allowed = false;
-        Guarded([&] { allowed = CanEdit(item); });
-    }
     if (!allowed)
         return false;
     return QTreeView::edit(index, trigger, event);

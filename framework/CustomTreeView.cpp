@@ -1,5 +1,6 @@
 #include "CustomTreeView.h"
 
+#include "Guard.h"
 #include "ImageList.h"
 #include "ItemIcon.h"
 
@@ -103,7 +104,9 @@ private:
     {
         if (m_refusing && m_refused == target)
             return false;
-        if (!m_view.AllowSelect(target)) {
+        // A failed handler refuses.
+        bool allowed = false;
+        if (!Guarded([&] { allowed = m_view.AllowSelect(target); }) || !allowed) {
             m_refused = target;
             if (!m_refusing) {
                 m_refusing = true;
@@ -155,8 +158,9 @@ TCustomTreeView::TCustomTreeView(QWidget* parent)
 
 TCustomTreeView::~TCustomTreeView()
 {
-    // The nodes' users free what the nodes hold in the deletion event, so it fires here too.
-    m_items->Clear();
+    // The nodes' users free what the nodes hold in the deletion event, so it fires here too;
+    // a destructor may not throw.
+    Guarded([&] { m_items->Clear(); });
 }
 
 void TCustomTreeView::SetImages(TImageList* images)
@@ -228,8 +232,9 @@ bool TCustomTreeView::AllowSelect(TTreeNode* node) { return CanChange(node); }
 
 void TCustomTreeView::SelectionMoved(TTreeNode* node)
 {
+    // The move stands whatever the handler does.
     m_selected = node;
-    Change(node);
+    Guarded([&] { Change(node); });
 }
 
 void TCustomTreeView::Forget(TTreeNode& node)
@@ -386,44 +391,48 @@ void TCustomTreeView::GetDispInfo(TTreeNode& node, TTVDispInfo& info)
 void TCustomTreeView::keyPressEvent(QKeyEvent* event)
 {
     int key = event->key();
-    KeyDown(key, event->modifiers());
-    if (key == 0) {
+    // A failed handler takes the key.
+    if (!Guarded([&] { KeyDown(key, event->modifiers()); }) || key == 0) {
         event->accept();
         return;
     }
     TTreeNode* node = m_items->NodeAt(currentIndex());
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    bool taken = false;
     if (node && plain) {
-        switch (key) {
-        case Qt::Key_Right:
-            if (!node->m_expanded && node->HasChildren())
+        taken = true;
+        Guarded([&] {
+            switch (key) {
+            case Qt::Key_Right:
+                if (!node->m_expanded && node->HasChildren())
+                    ExpandNode(node, false);
+                else if (node->Count() > 0)
+                    setCurrentIndex(m_items->IndexOf(node->GetFirstChild()));
+                break;
+            case Qt::Key_Left:
+                if (node->m_expanded)
+                    CollapseNode(node, false);
+                else if (node->m_parent)
+                    setCurrentIndex(m_items->IndexOf(node->m_parent));
+                break;
+            case Qt::Key_Plus:
                 ExpandNode(node, false);
-            else if (node->Count() > 0)
-                setCurrentIndex(m_items->IndexOf(node->GetFirstChild()));
-            event->accept();
-            return;
-        case Qt::Key_Left:
-            if (node->m_expanded)
+                break;
+            case Qt::Key_Minus:
                 CollapseNode(node, false);
-            else if (node->m_parent)
-                setCurrentIndex(m_items->IndexOf(node->m_parent));
-            event->accept();
-            return;
-        case Qt::Key_Plus:
-            ExpandNode(node, false);
-            event->accept();
-            return;
-        case Qt::Key_Minus:
-            CollapseNode(node, false);
-            event->accept();
-            return;
-        case Qt::Key_Asterisk:
-            ExpandNode(node, true);
-            event->accept();
-            return;
-        default:
-            break;
-        }
+                break;
+            case Qt::Key_Asterisk:
+                ExpandNode(node, true);
+                break;
+            default:
+                taken = false;
+                break;
+            }
+        });
+    }
+    if (taken) {
+        event->accept();
+        return;
     }
     QTreeView::keyPressEvent(event);
 }
@@ -446,11 +455,7 @@ void TCustomTreeView::mousePressEvent(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     const QModelIndex index = indexAt(pos);
     if (event->button() == Qt::LeftButton && OnButton(index, pos)) {
-        TTreeNode* node = m_items->NodeAt(index);
-        if (node->m_expanded)
-            CollapseNode(node, false);
-        else
-            ExpandNode(node, false);
+        Toggle(m_items->NodeAt(index));
         event->accept();
         return;
     }
@@ -471,11 +476,18 @@ void TCustomTreeView::mouseDoubleClickEvent(QMouseEvent* event)
     TTreeNode* node = m_items->NodeAt(index);
     if (!m_items->Contains(node))
         return;
-    if (node->m_expanded)
-        CollapseNode(node, false);
-    else
-        ExpandNode(node, false);
+    Toggle(node);
     event->accept();
+}
+
+void TCustomTreeView::Toggle(TTreeNode* node)
+{
+    Guarded([&] {
+        if (node->m_expanded)
+            CollapseNode(node, false);
+        else
+            ExpandNode(node, false);
+    });
 }
 
 bool TCustomTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
@@ -483,7 +495,10 @@ bool TCustomTreeView::edit(const QModelIndex& index, EditTrigger trigger, QEvent
     TTreeNode* node = m_items->NodeAt(index);
     const bool opens = node && !m_readOnly && state() != EditingState
         && (trigger == AllEditTriggers || (editTriggers() & trigger));
-    if (opens && !CanEdit(node))
+    bool allowed = true;
+    if (opens && !Guarded([&] { allowed = CanEdit(node); }))
+        allowed = false;
+    if (!allowed)
         return false;
     return QTreeView::edit(index, trigger, event);
 }

@@ -133,6 +133,8 @@ private:
 
     void ExpandNode(TTreeNode* node, bool recurse);
     void CollapseNode(TTreeNode* node, bool recurse);
+    // Expands or collapses the node for the mouse.
+    void Toggle(TTreeNode* node);
     void SetNodeSelected(TTreeNode& node, bool selected);
     // The selection model asks before it moves the selection, and tells after.
     bool AllowSelect(TTreeNode* node);

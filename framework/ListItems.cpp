@@ -247,7 +247,10 @@ QVariant TListItems::data(const QModelIndex& index, int role) const
     TListItem* item = ItemAt(index);
     if (!item || m_view.Deleting())
         return {};
-    return m_view.ItemData(*item, index.column(), role);
+    // A failed display-info query leaves the cell empty.
+    QVariant value;
+    GuardedQuery([&] { value = m_view.ItemData(*item, index.column(), role); });
+    return value;
 }
 
 bool TListItems::setData(const QModelIndex& index, const QVariant& value, int role)
@@ -255,12 +258,7 @@ bool TListItems::setData(const QModelIndex& index, const QVariant& value, int ro
     TListItem* item = ItemAt(index);
     if (!item || role != Qt::EditRole || index.column() != 0)
         return false;
-    bool done = false;
-    Guarded([&] {
-        m_view.Edit(item, value.toString());
-        done = true;
-    });
-    return done;
+    return Guarded([&] { m_view.Edit(item, value.toString()); });
 }
 
 Qt::ItemFlags TListItems::flags(const QModelIndex& index) const

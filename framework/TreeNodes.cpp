@@ -1,6 +1,7 @@
 #include "TreeNodes.h"
 
 #include "CustomTreeView.h"
+#include "Guard.h"
 
 #include <algorithm>
 #include <exception>
@@ -333,7 +334,10 @@ QVariant TTreeNodes::data(const QModelIndex& index, int role) const
     TTreeNode* node = NodeAt(index);
     if (!node || m_view.Deleting())
         return {};
-    return m_view.NodeData(*node, role);
+    // A failed display-info query (the image events among it) leaves the cell empty.
+    QVariant value;
+    GuardedQuery([&] { value = m_view.NodeData(*node, role); });
+    return value;
 }
 
 bool TTreeNodes::setData(const QModelIndex& index, const QVariant& value, int role)
@@ -341,8 +345,7 @@ bool TTreeNodes::setData(const QModelIndex& index, const QVariant& value, int ro
     TTreeNode* node = NodeAt(index);
     if (!node || role != Qt::EditRole)
         return false;
-    m_view.Edit(node, value.toString());
-    return true;
+    return Guarded([&] { m_view.Edit(node, value.toString()); });
 }
 
 Qt::ItemFlags TTreeNodes::flags(const QModelIndex& index) const

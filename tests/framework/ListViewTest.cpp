@@ -68,6 +68,7 @@ public:
     int DisplayQueries = 0;
     int DisplayQueriesWhileDeleting = 0;
     bool InDeletion = false;
+    const TListItem* FailDisplayOf = nullptr;
 
 protected:
     void GetDispInfo(TListItem& item, TLVDispInfo& info) override
@@ -75,6 +76,8 @@ protected:
         ++DisplayQueries;
         if (InDeletion)
             ++DisplayQueriesWhileDeleting;
+        if (&item == FailDisplayOf)
+            throw std::runtime_error("display failed");
         TCustomListView::GetDispInfo(item, info);
     }
 
@@ -243,6 +246,27 @@ private Q_SLOTS:
         QCOMPARE(failures, Words("select failed|key failed"));
         QCOMPARE(list.ItemIndex(), 1);
         QCOMPARE(list.SelCount(), 1);
+    }
+
+    void aFailingDisplayQueryLeavesTheCellEmpty()
+    {
+        TRecordingList list;
+        list.Fill(3);
+        QStringList failures;
+        Application->OnException = [&](TObject*, std::exception_ptr e) {
+            failures << TApplication::ExceptionMessage(e);
+        };
+        list.FailDisplayOf = list.Items()[1];
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.viewport()->repaint(); // the failure does not leave the paint
+        QCOMPARE(list.Items().IndexOf(list.Items()[1]).data().toString(), QString());
+        QCOMPARE(list.Items().IndexOf(list.Items()[2]).data().toString(), QStringLiteral("2"));
+        QTRY_VERIFY(!failures.isEmpty()); // reported once the paint is over
+        QCOMPARE(failures.first(), QStringLiteral("display failed"));
+        list.FailDisplayOf = nullptr;
+        QCoreApplication::sendPostedEvents();
+        Application->OnException = nullptr;
     }
 
     void handlersMayChangeTheListTheyAreToldAbout()

@@ -1,6 +1,8 @@
 // The tree view's item model and event rules on a real widget: selection asked for and told,
-// deletion children first, expansion asked for (and filled on demand), editing and images.
+// deletion children first, expansion asked for (and filled on demand), editing, images, and
+// handlers that fail.
 
+#include "Application.h"
 #include "CustomTreeView.h"
 #include "ImageList.h"
 
@@ -297,6 +299,73 @@ private Q_SLOTS:
         QCOMPARE(tree.Selected(), lazy);
     }
 
+    void aFailingHandlerIsReportedAndTheTreeStaysWhole()
+    {
+        TRecordingTree tree;
+        tree.Build();
+        TTreeNode* a = tree.Find(QStringLiteral("a"));
+        TTreeNode* b = tree.Find(QStringLiteral("b"));
+        QVERIFY(Application);
+        QStringList failures;
+        Application->OnException = [&](TObject*, std::exception_ptr e) {
+            failures << TApplication::ExceptionMessage(e);
+        };
+        auto fail = [](const char* what) {
+            return [what](auto&&...) { throw std::runtime_error(what); };
+        };
+        tree.OnChange = fail("change failed");
+        tree.OnExpanded = fail("expanded failed");
+        tree.OnCollapsing = fail("collapsing failed");
+        tree.OnEditing = fail("editing failed");
+        tree.OnKeyDown = [](TObject*, int& key, Qt::KeyboardModifiers) {
+            if (key == Qt::Key_Down)
+                throw std::runtime_error("key failed");
+        };
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        const QRect rowA = tree.visualRect(tree.Items().IndexOf(a));
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, rowA.center());
+        QCOMPARE(tree.Selected(), a); // the move stands, told or not
+        QVERIFY(tree.selectionModel()->isSelected(tree.Items().IndexOf(a)));
+        QTest::keyClick(&tree, Qt::Key_Right);
+        QVERIFY(a->Expanded() && tree.isExpanded(tree.Items().IndexOf(a)));
+        QTest::keyClick(&tree, Qt::Key_Down); // the failed key is taken, not acted on
+        QCOMPARE(tree.Selected(), a);
+        QTest::keyClick(&tree, Qt::Key_F2);
+        QVERIFY(!tree.IsEditing());
+        const QPoint button(rowA.left() - tree.indentation() / 2, rowA.center().y());
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, button);
+        QVERIFY(a->Expanded() && tree.isExpanded(tree.Items().IndexOf(a)));
+
+        tree.OnChanging = fail("changing failed"); // a failed question is a refusal
+        QTest::mouseClick(
+            tree.viewport(), Qt::LeftButton, {}, tree.visualRect(tree.Items().IndexOf(b)).center());
+        QCOMPARE(tree.Selected(), a);
+        QVERIFY(!tree.selectionModel()->isSelected(tree.Items().IndexOf(b)));
+        QCOMPARE(failures,
+            Words("change failed|expanded failed|key failed|editing failed|collapsing failed|"
+                  "changing failed"));
+
+        // The image queries run while the tree paints: the cell stays empty, and the failure is
+        // reported once the loop is back, once however many cells failed.
+        TRecordingTree hidden;
+        TImageList images(nullptr, 16, 16);
+        images.Add(Solid(Qt::red));
+        hidden.SetImages(&images);
+        const QModelIndex index = hidden.Items().IndexOf(hidden.Items().AddChild(nullptr, {}));
+        hidden.OnGetImageIndex = fail("image failed");
+        failures.clear();
+        QVERIFY(index.data(Qt::DecorationRole).isNull());
+        QVERIFY(index.data(Qt::DecorationRole).isNull());
+        QVERIFY(failures.isEmpty());
+        QTRY_COMPARE(failures, Words("image failed"));
+        hidden.OnGetImageIndex = [](TObject*, TTreeNode* node) { node->SetImageIndex(0); };
+        QCOMPARE(IconColour(index.data(Qt::DecorationRole).value<QIcon>()), QColor(Qt::red));
+        QCoreApplication::sendPostedEvents();
+        Application->OnException = nullptr;
+        QCOMPARE(failures.size(), 1);
+    }
+
     void makeVisibleExpandsTheAncestors()
     {
         TRecordingTree tree;
@@ -352,5 +421,10 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TreeViewTest)
+int main(int argc, char** argv)
+{
+    TApplication application(argc, argv);
+    TreeViewTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TreeViewTest.moc"
