@@ -77,6 +77,12 @@ int TApplication::Run() { return exec(); }
 
 void TApplication::HandleException(std::exception_ptr error)
 {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return;
+    } catch (...) {
+    }
     if (OnException)
         OnException(this, error);
     else

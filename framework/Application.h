@@ -24,6 +24,14 @@ constexpr unsigned HELP_CONTENTS = 0x0003;
 
 using TExceptionEvent = std::function<void(TObject* Sender, std::exception_ptr E)>;
 
+// The silent failure: it ends what is running, and the application object shows nothing for it.
+class EAbort : public std::exception
+{
+public:
+    [[nodiscard]] const char* what() const noexcept override { return "Operation aborted"; }
+};
+[[noreturn]] inline void Abort() { throw EAbort(); }
+
 class TApplication : public QApplication
 {
     Q_OBJECT
@@ -53,8 +61,8 @@ public:
     void SetMainForm(QWidget* form) { m_mainForm = form; }
     void Terminate() { quit(); }
 
-    // What happens to an exception that leaves an event handler: OnException when assigned,
-    // else ShowException.
+    // What happens to an exception that leaves an event handler: nothing for EAbort; otherwise
+    // OnException when assigned, else ShowException.
     void HandleException(std::exception_ptr error);
     void ShowException(std::exception_ptr error);
     [[nodiscard]] static QString ExceptionMessage(std::exception_ptr error);

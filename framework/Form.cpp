@@ -112,8 +112,15 @@ void TForm::Loaded()
     setFont(m_font.ToQFont());
     LoadTree(this, m_font);
     TAlignLayout::InstallAll(this);
+    m_loading = false;
     if (OnCreate)
         OnCreate(this);
+}
+
+bool ComponentLoading(const QWidget* control)
+{
+    const auto* form = control ? qobject_cast<const TForm*>(control->window()) : nullptr;
+    return form && form->Loading();
 }
 
 bool TForm::eventFilter(QObject* watched, QEvent* event)

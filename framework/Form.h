@@ -29,6 +29,8 @@ public:
     void SetActiveControl(QWidget* control);
     [[nodiscard]] TFont& Font() { return m_font; }
     void Close() { close(); }
+    // From construction until Loaded() has completed the controls.
+    [[nodiscard]] bool Loading() const { return m_loading; }
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -42,6 +44,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    bool m_loading = true;
     bool m_keyPreview = false;
     bool m_showHint = true;
     bool m_shown = false;
@@ -53,5 +56,9 @@ private:
 // "FontHeight", "FontColor", "FontStyle" (a "|"-separated set of fsBold, fsItalic, fsUnderline),
 // "Color", and the hint (its tool tip) as the accessible description.
 void ApplyPublishedProperties(QWidget* control, const TFont& parentFont);
+
+// Whether `control` is still being loaded: it stands on a form whose Loaded() has not yet run.
+// Controls made in code, outside a form, are never loading.
+[[nodiscard]] bool ComponentLoading(const QWidget* control);
 
 } // namespace sondrel::framework

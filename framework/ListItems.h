@@ -8,6 +8,7 @@
 
 #include <QAbstractItemModel>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -25,6 +26,8 @@ public:
     ~TListItems() override;
 
     [[nodiscard]] int Count() const { return static_cast<int>(m_items.size()); }
+    // Room for `count` items, so that adding that many allocates once.
+    void Reserve(int count) { m_items.reserve(static_cast<std::size_t>(std::max(0, count))); }
     [[nodiscard]] TListItem* Item(int index) const;
     [[nodiscard]] TListItem* operator[](int index) const { return Item(index); }
     [[nodiscard]] TCustomListView& Owner() const { return m_view; }

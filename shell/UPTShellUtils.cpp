@@ -4,6 +4,7 @@
 #include "FileInfo.h"
 #include "IdListFormat.h"
 #include "ShellAllocator.h"
+#include "ShellHeld.h"
 #include "ShellNamespace.h"
 #include "Win32Error.h"
 
@@ -16,23 +17,6 @@ using namespace win32;
 namespace {
 
     int g_flushDriveInfoSem = 0;
-
-    // Releases an interface at the end of a scope, also when an exception passes.
-    template <typename T> struct Held
-    {
-        T* Pointer = nullptr;
-        ~Held()
-        {
-            if (Pointer)
-                Pointer->Release();
-        }
-    };
-
-    struct HeldPidl
-    {
-        PItemIDList Pointer = nullptr;
-        ~HeldPidl() { ShellMemFree(Pointer); }
-    };
 
     int QueryIcon(LPCSTR what, DWORD attributes, UINT flags)
     {

@@ -1,0 +1,221 @@
+#include "ShListData.h"
+
+#include "FileInfo.h"
+#include "IdListArray.h"
+#include "ShellHeld.h"
+#include "ShellList.h"
+#include "Uptshconsts.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace sondrel::shell {
+
+using namespace win32;
+
+namespace {
+
+    // What the list shows an item with: can copy, move, link, rename, delete; link, share,
+    // read-only, hidden; file-system ancestor, folder, file system.
+    constexpr SFGAOF kItemAttributeMask = 0x700F0037;
+
+    QString LocalDateTime(std::int64_t seconds)
+    {
+        const QDateTime when = QDateTime::fromSecsSinceEpoch(seconds).toLocalTime();
+        const QLocale locale = QLocale::system();
+        return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ')
+            + locale.toString(when.time(), QLocale::ShortFormat);
+    }
+
+} // namespace
+
+std::string ShellSizeText(std::uint64_t bytes)
+{
+    const std::uint64_t kilobytes = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0);
+    const std::string number
+        = QLocale::system().toString(static_cast<qulonglong>(kilobytes)).toStdString();
+    std::string text = PTLoadStr(LoadLibraryString(_SFilesizeKB));
+    if (const auto at = text.find("%s"); at != std::string::npos)
+        text.replace(at, 2, number);
+    return text;
+}
+
+TPTShListData::TPTShListData(TPTCustomShellList* owner)
+    : m_owner(owner)
+{
+}
+
+TPTShListData::~TPTShListData()
+{
+    ShellMemFree(m_absolute);
+    ShellMemFree(m_relative);
+}
+
+void TPTShListData::SetData(PItemIDList relative)
+{
+    ShellMemFree(m_relative);
+    m_relative = relative;
+    Flush();
+}
+
+void TPTShListData::Flush()
+{
+    ShellMemFree(m_absolute);
+    m_absolute = nullptr;
+    m_displayName.clear();
+    m_displayNameLoaded = false;
+    m_extraDataLoaded = false;
+}
+
+PCItemIDList TPTShListData::GetAbsoluteIdList()
+{
+    if (!m_absolute)
+        m_absolute = ConcatIdLists(nullptr, m_owner->CurrentFolderIdList(), m_relative);
+    return m_absolute;
+}
+
+std::uint32_t TPTShListData::GetAttributes() const
+{
+    SFGAOF attributes = kItemAttributeMask;
+    IShellFolder_NRC* folder = m_owner->CurrentFolder();
+    if (!folder || !m_relative)
+        return 0;
+    PCIDLIST items[] = { m_relative };
+    if (FAILED(folder->GetAttributesOf(1, items, &attributes)))
+        return 0;
+    return attributes;
+}
+
+bool TPTShListData::IsFolder() const { return (GetAttributes() & SFGAO_FOLDER) != 0; }
+
+bool TPTShListData::IsFileSystem() const { return (GetAttributes() & SFGAO_FILESYSTEM) != 0; }
+
+bool TPTShListData::GetEditable() const { return (GetAttributes() & SFGAO_CANRENAME) != 0; }
+
+bool TPTShListData::IsValid() const
+{
+    IShellFolder_NRC* folder = m_owner->CurrentFolder();
+    if (!folder || !m_relative)
+        return false;
+    SFGAOF attributes = SFGAO_VALIDATE;
+    PCIDLIST items[] = { m_relative };
+    return SUCCEEDED(folder->GetAttributesOf(1, items, &attributes));
+}
+
+const std::string& TPTShListData::GetDisplayName()
+{
+    if (!m_displayNameLoaded) {
+        m_displayNameLoaded = true;
+        SHFILEINFOA info;
+        if (SHGetFileInfoA(reinterpret_cast<LPCSTR>(GetAbsoluteIdList()), 0, &info, sizeof info,
+                SHGFI_PIDL | SHGFI_DISPLAYNAME)
+            != 0)
+            m_displayName = info.szDisplayName;
+    }
+    return m_displayName;
+}
+
+std::string TPTShListData::GetPathName() { return ShellGetPathFromIdList(GetAbsoluteIdList()); }
+
+std::string TPTShListData::GetFilename()
+{
+    const std::string path = GetPathName();
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool TPTShListData::IsLnkShortcut()
+{
+    const std::string path = GetPathName();
+    if (path.size() < 4)
+        return false;
+    const std::string extension = path.substr(path.size() - 4);
+    return QString::fromStdString(extension).compare(QLatin1String(".lnk"), Qt::CaseInsensitive)
+        == 0;
+}
+
+void TPTShListData::GetExtraData()
+{
+    if (m_extraDataLoaded)
+        return;
+    m_extraDataLoaded = true;
+    m_sizeText.clear();
+    m_modifiedText.clear();
+    const std::string path = GetPathName();
+    // The items of "Computer" are drive roots, which show no size or date.
+    const bool driveRoot = ShellFindCSIDLFromIdList(m_owner->CurrentFolderIdList()) == csidlDrives;
+    struct statx facts
+    {
+    };
+    const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME;
+    // Links show what they open; a dangling one shows itself.
+    if (!path.empty() && !driveRoot
+        && (statx(AT_FDCWD, path.c_str(), 0, mask, &facts) == 0
+            || statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &facts) == 0)) {
+        if (!S_ISDIR(facts.stx_mode))
+            m_sizeText = ShellSizeText(facts.stx_size);
+        std::int64_t when = facts.stx_mtime.tv_sec;
+        if (when == 0 && (facts.stx_mask & STATX_BTIME))
+            when = facts.stx_btime.tv_sec;
+        m_modifiedText = LocalDateTime(when).toStdString();
+    }
+    if (!(GetAttributes() & SFGAO_FILESYSTEM)) {
+        m_typeText = PTLoadStr(LoadLibraryString(_SSystemFolder));
+    } else {
+        SHFILEINFOA info;
+        m_typeText = SHGetFileInfoA(reinterpret_cast<LPCSTR>(GetAbsoluteIdList()), 0, &info,
+                         sizeof info, SHGFI_PIDL | SHGFI_TYPENAME)
+                != 0
+            ? std::string(info.szTypeName, strnlen(info.szTypeName, sizeof info.szTypeName))
+            : std::string();
+    }
+}
+
+const std::string& TPTShListData::GetSize()
+{
+    GetExtraData();
+    return m_sizeText;
+}
+
+const std::string& TPTShListData::GetFileType()
+{
+    GetExtraData();
+    return m_typeText;
+}
+
+const std::string& TPTShListData::GetModified()
+{
+    GetExtraData();
+    return m_modifiedText;
+}
+
+std::string TPTShListData::GetColText(int column)
+{
+    if (column == 0)
+        return {};
+    if (IShellDetails_NRC* details = m_owner->GetCurrentFolderIShellDetails()) {
+        TShColInfo info {};
+        if (FAILED(details->GetDetailsOf(m_relative, static_cast<UINT>(column), &info)))
+            return {};
+        std::string text = StrretToString(m_relative, info.str);
+        StrretFree(info.str);
+        return text;
+    }
+    switch (column) {
+    case 1:
+        return GetSize();
+    case 2:
+        return GetFileType();
+    case 3:
+        return GetModified();
+    default:
+        return {};
+    }
+}
+
+} // namespace sondrel::shell

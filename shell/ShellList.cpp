@@ -1,0 +1,890 @@
+#include "ShellList.h"
+
+#include "Cursor.h"
+#include "Form.h"
+#include "Guard.h"
+#include "IdListArray.h"
+#include "PidlList.h"
+#include "ShellErrors.h"
+#include "ShellHeld.h"
+#include "SystemImageList.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QMessageBox>
+
+#include <algorithm>
+#include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace sondrel::shell {
+
+using namespace win32;
+using framework::TListItem;
+
+namespace {
+
+    // What a fill asks of each item to decide whether it is listed and how it is drawn.
+    constexpr SFGAOF kIncludeAttributeMask = 0x720B0000;
+    constexpr HRESULT kNoMoreItems = static_cast<HRESULT>(0x80070103);
+    constexpr int kFetchStep = 500;
+    constexpr int kDefaultAllocBy = 256;
+
+    // The shell's process-wide images, as the list's image lists show them.
+    class SystemImages final : public framework::TImageHandle
+    {
+    public:
+        explicit SystemImages(const platform::SystemImageList& list)
+            : m_list(list)
+        {
+        }
+        [[nodiscard]] int Count() const override { return platform::SystemImageList::Count(); }
+        [[nodiscard]] QIcon Icon(int index) const override { return m_list.Icon(index); }
+        // An item's overlay 0 is the shell's overlay 1 (shared), its overlay 1 the link.
+        [[nodiscard]] int OverlayImage(int overlay) const override
+        {
+            return platform::SystemImageList::OverlayImage(overlay + 1);
+        }
+
+    private:
+        const platform::SystemImageList& m_list;
+    };
+
+    const SystemImages& SmallSystemImages()
+    {
+        static const SystemImages images(platform::SystemImageList::Small());
+        return images;
+    }
+
+    const SystemImages& LargeSystemImages()
+    {
+        static const SystemImages images(platform::SystemImageList::Large());
+        return images;
+    }
+
+    // Raises a counter for a scope, lowering it also when an exception passes.
+    struct TRaise
+    {
+        int& Counter;
+        explicit TRaise(int& counter)
+            : Counter(++counter)
+        {
+        }
+        ~TRaise() { --Counter; }
+        TRaise(const TRaise&) = delete;
+        TRaise& operator=(const TRaise&) = delete;
+    };
+
+    // An update bracket of the items, closed also when an exception passes.
+    struct TItemsUpdate
+    {
+        framework::TListItems& Items;
+        explicit TItemsUpdate(framework::TListItems& items)
+            : Items(items)
+        {
+            Items.BeginUpdate();
+        }
+        ~TItemsUpdate() { Items.EndUpdate(); }
+        TItemsUpdate(const TItemsUpdate&) = delete;
+        TItemsUpdate& operator=(const TItemsUpdate&) = delete;
+    };
+
+    // The file-name patterns of the shell, matched as its folder search matches them: "*" is any
+    // run of characters, "?" any one; a pattern ending in ".*" also takes names without an
+    // extension, one ending in "." only those. Both sides are upper case already.
+    bool MatchesFrom(const QString& name, int n, const QString& pattern, int p)
+    {
+        while (p < pattern.size()) {
+            const QChar c = pattern[p];
+            if (c == QLatin1Char('*')) {
+                while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
+                    ++p;
+                if (p == pattern.size())
+                    return true;
+                for (int k = n; k <= name.size(); ++k)
+                    if (MatchesFrom(name, k, pattern, p))
+                        return true;
+                return false;
+            }
+            if (n == name.size())
+                break;
+            if (c != QLatin1Char('?') && c != name[n])
+                return false;
+            ++p;
+            ++n;
+        }
+        if (n == name.size() && p == pattern.size())
+            return true;
+        // "NAME.*" and "NAME." stand for NAME when it has no extension.
+        const QStringView rest = QStringView(pattern).mid(p);
+        return n == name.size() && !name.contains(QLatin1Char('.'))
+            && (rest == QLatin1String(".*") || rest == QLatin1String("."));
+    }
+
+    bool MatchesPattern(const QString& name, const QString& pattern)
+    {
+        return MatchesFrom(name, 0, pattern, 0);
+    }
+
+    QString UpperName(const std::string& name) { return QFile::decodeName(name.c_str()).toUpper(); }
+
+} // namespace
+
+TPTCustomShellList::TPTCustomShellList(QWidget* parent)
+    : TPTCustomListView(parent)
+    , m_folder(std::make_unique<TPTShellLocator>())
+    , m_timer(new framework::TTimer(this))
+    , m_smallImages(new framework::TImageList(this, 16, 16))
+    , m_largeImages(new framework::TImageList(this, 32, 32))
+{
+    m_folder->OnChange = [this](TPTShellLocator* sender) { HandleOnFolderChanged(sender); };
+    m_timer->SetEnabled(false);
+    m_timer->OnTimer = [this](framework::TObject* sender) { TimerElapsed(sender); };
+    SetSmallImages(m_smallImages);
+    InitImageLists();
+    PTDeviceChangeHandler()->Add(
+        { [](void* self, TPTDeviceChangeHandler* sender, TMessage& message) {
+             framework::Guarded([&] {
+                 static_cast<TPTCustomShellList*>(self)->DeviceChangeDetected(sender, message);
+             });
+         },
+            this });
+}
+
+TPTCustomShellList::~TPTCustomShellList()
+{
+    PTDeviceChangeHandler()->Remove({ nullptr, this });
+    if (Columns().Count() > 0 && m_saveWidths)
+        RememberWidths();
+    // Our Delete frees the items' shData; the base's destructor could only reach its own.
+    Items().Clear();
+    SetSmallImages(nullptr);
+    if (m_folderInterface)
+        m_folderInterface->Release();
+    ShellMemFree(m_folderIdList);
+    if (m_details)
+        m_details->Release();
+}
+
+void TPTCustomShellList::InitImageLists()
+{
+    m_smallImages->SetHandle(&SmallSystemImages());
+    m_smallImages->SetShareImages(true);
+    m_largeImages->SetHandle(&LargeSystemImages());
+    m_largeImages->SetShareImages(true);
+}
+
+void TPTCustomShellList::SetAllocBy(int count)
+{
+    m_allocBy = count;
+    Items().Reserve(Items().Count() + std::max(0, count));
+}
+
+bool TPTCustomShellList::Loading() const { return framework::ComponentLoading(this); }
+
+bool TPTCustomShellList::LabelEditing() const { return state() == QAbstractItemView::EditingState; }
+
+// ---- Folder and links
+
+void TPTCustomShellList::SetFolder(const TPTShellLocator* folder) { m_folder->Assign(folder); }
+
+void TPTCustomShellList::HandleOnFolderChanged(TPTShellLocator*)
+{
+    struct TFolderChanged
+    {
+        TPTCustomShellList& List;
+        ~TFolderChanged() noexcept(false)
+        {
+            // Fires also when the fill failed; a failure of its own only when none is passing.
+            if (std::uncaught_exceptions() == 0)
+                List.FolderChanged();
+        }
+    } changed { *this };
+    if (m_reentry != 0)
+        return;
+    TRaise raised(m_reentry);
+    if (m_tree && m_treeObject)
+        m_tree->LinkSelectIdList(m_folder->GetIdList());
+    else if (m_combo && m_comboObject)
+        m_combo->LinkSelectIdList(m_folder->GetIdList());
+    FillItems();
+}
+
+void TPTCustomShellList::SetShellTree(TPTShellListLink* tree)
+{
+    m_tree = tree;
+    m_treeObject = tree ? tree->LinkObject() : nullptr;
+}
+
+void TPTCustomShellList::SetShellCombo(TPTShellListLink* combo)
+{
+    m_combo = combo;
+    m_comboObject = combo ? combo->LinkObject() : nullptr;
+}
+
+void TPTCustomShellList::TreeChanged(framework::TTreeNode* node)
+{
+    if (!node || !m_tree || !m_treeObject || Loading())
+        return;
+    if (PCItemIDList pidl = m_tree->LinkNodeIdList(node))
+        m_folder->SetIdList(pidl);
+}
+
+void TPTCustomShellList::NavigateTo(PCItemIDList pidl)
+{
+    if (m_tree && m_treeObject)
+        m_tree->LinkFolder().SetIdList(pidl);
+    else if (m_combo && m_comboObject)
+        m_combo->LinkFolder().SetIdList(pidl);
+    else
+        m_folder->SetIdList(pidl);
+}
+
+bool TPTCustomShellList::IsFolderNetworkShare()
+{
+    return m_folder->GetPathName().starts_with("//");
+}
+
+void TPTCustomShellList::Synchronize(bool all)
+{
+    if (all) {
+        if (m_combo && m_comboObject)
+            m_combo->LinkSynchronize(false);
+        if (m_tree && m_treeObject)
+            m_tree->LinkSynchronize(false);
+    }
+    if (m_timer->Enabled())
+        TimerElapsed(m_timer);
+}
+
+// ---- Options and filter
+
+void TPTCustomShellList::SetOptions(TPTShellListOptions options)
+{
+    const TPTShellListOptions changed = m_options ^ options;
+    m_options = options;
+    if (Loading() || !HandleAllocated())
+        return;
+    if ((changed & ShellListOption(ptsloDynamicRefresh)) && HasOption(ptsloDynamicRefresh))
+        InstallChangeHandler();
+    if (changed
+        & (ShellListOption(ptsloHideFoldersWhenLinkedToTree) | ShellListOption(ptsloShowHidden)))
+        RefreshItems();
+}
+
+void TPTCustomShellList::SetFileFilter(const std::string& filter)
+{
+    if (filter == m_fileFilter) {
+        if (filter.empty())
+            m_patterns.reset();
+        return;
+    }
+    m_fileFilter = filter;
+    RebuildPatterns();
+    if (!Loading() && HasOption(ptsloAutoFill))
+        FillItems();
+}
+
+void TPTCustomShellList::RebuildPatterns()
+{
+    // ";" is one byte in every encoding names come in, never part of another character.
+    m_patterns = std::make_unique<QStringList>();
+    std::size_t start = 0;
+    while (start <= m_fileFilter.size()) {
+        const std::size_t end = std::min(m_fileFilter.find(';', start), m_fileFilter.size());
+        if (end > start)
+            m_patterns->append(UpperName(m_fileFilter.substr(start, end - start)));
+        start = end + 1;
+    }
+}
+
+void TPTCustomShellList::FilterPreApply()
+{
+    m_filterNames.reset();
+    std::string path = m_folder->GetPathName();
+    if (path.empty() || m_fileFilter.empty() || m_fileFilter == "*" || m_fileFilter == "*.*")
+        return;
+    if (!m_patterns)
+        RebuildPatterns();
+    m_filterNames = std::make_unique<std::set<std::string>>();
+    // The folder is read once for all patterns; a folder that cannot be read lets no file
+    // through, as a failing search stops the patterns after it.
+    DIR* dir = opendir(path.c_str());
+    if (!dir)
+        return;
+    struct Entry
+    {
+        QString Upper;
+    };
+    std::vector<Entry> files;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        bool folder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            struct stat facts
+            {
+            };
+            folder = fstatat(dirfd(dir), entry->d_name, &facts, 0) == 0 && S_ISDIR(facts.st_mode);
+        }
+        if (!folder)
+            files.push_back({ UpperName(name) });
+    }
+    closedir(dir);
+    for (const QString& pattern : *m_patterns)
+        for (const Entry& file : files)
+            if (MatchesPattern(file.Upper, pattern))
+                m_filterNames->insert(file.Upper.toStdString());
+}
+
+bool TPTCustomShellList::FilterApply(const std::string& name, std::uint32_t attributes)
+{
+    if (attributes & SFGAO_FOLDER)
+        return true;
+    return m_filterNames && m_filterNames->contains(UpperName(name).toStdString());
+}
+
+void TPTCustomShellList::FilterPostApply() { m_filterNames.reset(); }
+
+// ---- Filling
+
+void TPTCustomShellList::DeleteAllItems()
+{
+    TItemsUpdate update(Items());
+    Items().Clear();
+}
+
+void TPTCustomShellList::FillItems()
+{
+    if (!HandleAllocated())
+        return;
+    if (m_busy || LabelEditing()) {
+        m_refreshPending = true;
+        return;
+    }
+    {
+        framework::THourglass hourglass;
+        ClearSelection();
+        DeleteAllItems();
+        TItemsUpdate update(Items());
+        Held<IShellFolder_NRC> folder;
+        OleCheck(ShellGetFolderFromIdList(m_folder->GetIdList(), folder.Pointer));
+        struct TFilter
+        {
+            TPTCustomShellList& List;
+            ~TFilter() { List.FilterPostApply(); }
+        } filter { *this };
+        FilterPreApply();
+        FillList(folder.Pointer, m_folder->GetIdList());
+    }
+    SortList();
+    if (Items().Count() > 0)
+        SetItemFocused(Items()[0]);
+    if (HasOption(ptsloDynamicRefresh))
+        InstallChangeHandler();
+}
+
+void TPTCustomShellList::FillList(IShellFolder_NRC* folder, PCItemIDList absolute)
+{
+    struct TFillEnd
+    {
+        TPTCustomShellList& List;
+        ~TFillEnd() noexcept(false)
+        {
+            List.Items().EndUpdate();
+            List.m_allocBy = kDefaultAllocBy;
+            if (std::uncaught_exceptions() == 0)
+                List.FillComplete();
+            else
+                framework::Guarded([this] { List.FillComplete(); });
+        }
+    };
+    Items().BeginUpdate();
+    TFillEnd end { *this };
+    FillStart();
+
+    // Make this folder current; a fill that fails puts the previous one back whole, so that the
+    // list's ID lists and its folder interface always describe the same folder.
+    PItemIDList previousList = m_folderIdList;
+    IShellFolder_NRC* previousFolder = m_folderInterface;
+    IShellDetails_NRC* previousDetails = m_details;
+    const bool previousAsked = m_detailsAsked;
+    m_folderIdList = CopyIdList(nullptr, absolute);
+    folder->AddRef();
+    m_folderInterface = folder;
+    m_details = nullptr;
+    m_detailsAsked = false;
+
+    std::vector<std::unique_ptr<TPTShListData>> fetched;
+    try {
+        InitColumns(GetCurrentFolderIShellDetails());
+        Held<IEnumIDList_NRC> list;
+        SHCONTF flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
+        if (HasOption(ptsloShowHidden))
+            flags |= SHCONTF_INCLUDEHIDDEN;
+        auto* form = qobject_cast<framework::TForm*>(window());
+        if (FAILED(folder->EnumObjects(form, flags, &list.Pointer)) || !list.Pointer)
+            framework::Abort();
+        HRESULT result = S_OK;
+        for (;;) {
+            PIDLIST item = nullptr;
+            ULONG count = 0;
+            result = list.Pointer->Next(1, &item, &count);
+            if (result != S_OK)
+                break;
+            if (fetched.size() == fetched.capacity())
+                fetched.reserve(fetched.capacity() + kFetchStep);
+            auto shData = std::make_unique<TPTShListData>(this);
+            shData->SetData(item);
+            fetched.push_back(std::move(shData));
+        }
+        list.Pointer->Release();
+        list.Pointer = nullptr;
+        if (result != S_FALSE && result != kNoMoreItems) {
+            if (result == E_FAIL)
+                framework::Abort();
+            OleCheck(result);
+        }
+        SetAllocBy(static_cast<int>(fetched.size()));
+        for (auto& shData : fetched) {
+            std::uint32_t attributes = 0;
+            if (ShouldInclude(m_folderIdList, shData->RelativeIdList(), attributes))
+                AddItemFor(shData.release(), attributes, m_details);
+            else
+                shData.reset();
+        }
+    } catch (...) {
+        ShellMemFree(m_folderIdList);
+        m_folderIdList = previousList;
+        m_folderInterface->Release();
+        m_folderInterface = previousFolder;
+        if (m_details)
+            m_details->Release();
+        m_details = previousDetails;
+        m_detailsAsked = previousAsked;
+        throw;
+    }
+    ShellMemFree(previousList);
+    if (previousFolder)
+        previousFolder->Release();
+    if (previousDetails)
+        previousDetails->Release();
+}
+
+bool TPTCustomShellList::ShouldInclude(
+    PCItemIDList absolute, PCItemIDList relative, std::uint32_t& attributes)
+{
+    attributes = kIncludeAttributeMask;
+    PCIDLIST items[] = { relative };
+    (void)m_folderInterface->GetAttributesOf(1, items, &attributes);
+    bool include = HasOption(ptsloNonFilesystemAncestors)
+        || (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) != 0;
+    if (HasOption(ptsloHideFoldersWhenLinkedToTree) && m_tree && m_treeObject
+        && (attributes & SFGAO_FOLDER) && (attributes & SFGAO_FILESYSTEM))
+        include = false;
+    return include && CanAdd(m_folderInterface, absolute, relative, attributes) != 0;
+}
+
+std::int32_t TPTCustomShellList::CanAdd(IShellFolder_NRC* folder, PCItemIDList absolute,
+    PCItemIDList relative, std::uint32_t attributes)
+{
+    std::int32_t allow = -1;
+    if (m_filterNames && !(attributes & SFGAO_FOLDER)) {
+        std::string name = ShellGetFriendlyNameFromIdList(folder, relative, ptfnForParsing);
+        if (const auto slash = name.find_last_of('/'); slash != std::string::npos)
+            name.erase(0, slash + 1);
+        allow = FilterApply(name, attributes) ? -1 : 0;
+    }
+    if (OnAddItem && allow != 0)
+        OnAddItem(this, folder, absolute, relative, attributes, allow);
+    return allow;
+}
+
+void TPTCustomShellList::AddItemFor(
+    TPTShListData* shData, std::uint32_t attributes, IShellDetails_NRC* details)
+{
+    std::unique_ptr<TPTShListData> owned(shData);
+    m_pendingData = shData;
+    m_pendingAttributes = attributes;
+    m_pendingDetails = details;
+    m_pendingHasDetails = true;
+    struct TSlot
+    {
+        TPTCustomShellList& List;
+        ~TSlot()
+        {
+            List.m_pendingData = nullptr;
+            List.m_pendingDetails = nullptr;
+            List.m_pendingHasDetails = false;
+        }
+    } slot { *this };
+    m_ownData.insert(shData);
+    try {
+        Items().Add();
+    } catch (...) {
+        // The item took the shData before its own handler ran; it is freed with the item.
+        if (m_pendingData == shData)
+            m_ownData.erase(shData);
+        else
+            (void)owned.release();
+        throw;
+    }
+    (void)owned.release();
+}
+
+void TPTCustomShellList::AddNewShellItem(PCItemIDList absolute, PItemIDList relative)
+{
+    HeldPidl owned(relative);
+    try {
+        std::uint32_t attributes = 0;
+        if (!ShouldInclude(absolute, relative, attributes))
+            return;
+        auto shData = std::make_unique<TPTShListData>(this);
+        shData->SetData(owned.Detach());
+        AddItemFor(shData.release(), attributes, GetCurrentFolderIShellDetails());
+    } catch (...) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(),
+            QStringLiteral("Exception in AddNewShellItem"));
+        throw;
+    }
+}
+
+void TPTCustomShellList::InsertItem(TListItem* item)
+{
+    if (m_pendingData) {
+        item->SetData(m_pendingData);
+        m_pendingData = nullptr;
+        if (m_pendingAttributes & SFGAO_SHARE)
+            item->SetOverlayIndex(0);
+        else if (m_pendingAttributes & SFGAO_LINK)
+            item->SetOverlayIndex(1);
+        if (m_pendingAttributes & SFGAO_HIDDEN)
+            item->SetCut(true);
+        const int subItems = m_pendingDetails ? std::max(0, Columns().Count() - 1) : 3;
+        item->SetSubItems(QStringList(subItems, QString()));
+        m_pendingDetails = nullptr;
+        m_pendingHasDetails = false;
+    }
+    TPTCustomListView::InsertItem(item);
+}
+
+void TPTCustomShellList::Delete(TListItem* item)
+{
+    TPTShListData* shData = GetDataFromItem(item);
+    if (!shData) {
+        TPTCustomListView::Delete(item);
+        return;
+    }
+    // The shData goes with the item, whatever its handlers do.
+    std::unique_ptr<TPTShListData> owned(shData);
+    struct TDetach
+    {
+        TPTCustomShellList& List;
+        TListItem* Item;
+        TPTShListData* Data;
+        ~TDetach()
+        {
+            Item->SetData(nullptr);
+            List.m_ownData.erase(Data);
+        }
+    };
+    {
+        TDetach detach { *this, item, shData };
+        if (OnDeleteItem)
+            OnDeleteItem(this, item, shData);
+    }
+    TPTCustomListView::Delete(item);
+}
+
+// ---- Refresh
+
+void TPTCustomShellList::RefreshItems()
+{
+    if (m_busy || LabelEditing()) {
+        m_refreshPending = true;
+        return;
+    }
+    if (Items().Count() == 0) {
+        FillItems();
+        return;
+    }
+    if (!m_folderInterface)
+        return;
+    framework::THourglass hourglass;
+    FillStart();
+    FilterPreApply();
+    struct TRefreshEnd
+    {
+        TPTCustomShellList& List;
+        ~TRefreshEnd() noexcept(false)
+        {
+            List.FilterPostApply();
+            List.Items().EndUpdate();
+            List.m_allocBy = kDefaultAllocBy;
+            if (std::uncaught_exceptions() == 0)
+                List.FillComplete();
+            else
+                framework::Guarded([this] { List.FillComplete(); });
+        }
+    };
+
+    TPTPidlList old;
+    old.SetCapacity(Items().Count());
+    old.SetDuplicates(dupAccept);
+    if (m_folder->GetPathName().empty())
+        old.SetCompareFolder(m_folderInterface);
+    for (int i = 0; i < Items().Count(); ++i)
+        if (TPTShListData* shData = GetDataFromItem(Items()[i]))
+            old.AddObject(const_cast<PItemIDList>(shData->RelativeIdList()), Items()[i]);
+    old.SetSorted(true);
+
+    TPTPidlList found;
+    found.SetPidlAllocator(ShellIMalloc());
+    found.SetDuplicates(dupAccept);
+    {
+        Held<IEnumIDList_NRC> list;
+        SHCONTF flags = SHCONTF_FOLDERS | SHCONTF_NONFOLDERS;
+        if (HasOption(ptsloShowHidden))
+            flags |= SHCONTF_INCLUDEHIDDEN;
+        auto* form = qobject_cast<framework::TForm*>(window());
+        if (SUCCEEDED(m_folderInterface->EnumObjects(form, flags, &list.Pointer)) && list.Pointer) {
+            PIDLIST item = nullptr;
+            ULONG count = 0;
+            while (list.Pointer->Next(1, &item, &count) == S_OK)
+                found.Add(item);
+        }
+    }
+
+    for (int i = found.GetCount() - 1; i >= 0; --i) {
+        const int at = old.IndexOf(found.GetPIDL(i));
+        if (at >= 0) {
+            old.Delete(at);
+            found.Delete(i);
+        }
+    }
+
+    Items().BeginUpdate();
+    TRefreshEnd end { *this };
+    for (int i = 0; i < old.GetCount(); ++i) {
+        auto* item = static_cast<TListItem*>(old.GetObject(i));
+        Items().Delete(item->Index());
+    }
+    found.SetPidlAllocator(nullptr);
+    SetAllocBy(found.GetCount());
+    for (int i = 0; i < found.GetCount(); ++i) {
+        PItemIDList relative = found.GetPIDL(i);
+        found.SetPIDL(i, nullptr);
+        HeldPidl absolute(ConcatIdLists(nullptr, m_folderIdList, relative));
+        AddNewShellItem(absolute.Pointer, relative);
+    }
+}
+
+// ---- Texts, icons and shData on demand
+
+void TPTCustomShellList::GetDispInfo(TListItem& item, framework::TLVDispInfo& info)
+{
+    TPTShListData* shData = GetDataFromItem(&item);
+    if (info.Mask & framework::TLVDispInfo::lvifText) {
+        if (info.Column == 0) {
+            if (item.Caption().isEmpty() && shData)
+                item.SetCaption(QFile::decodeName(shData->GetDisplayName().c_str()));
+            info.Text = item.Caption();
+        } else {
+            const QStringList& subItems = item.SubItems();
+            if (subItems.size() < info.Column)
+                info.Text.clear();
+            else if (!subItems[info.Column - 1].isEmpty())
+                info.Text = subItems[info.Column - 1];
+            else if (shData)
+                info.Text = QString::fromStdString(shData->GetColText(info.Column));
+        }
+    }
+    if (info.Mask & framework::TLVDispInfo::lvifImage) {
+        if (item.ImageIndex() <= 0 && shData)
+            info.Image = ShellGetIconIndex(shData->GetAbsoluteIdList(), SHGFI_SMALLICON);
+        else
+            info.Image = item.ImageIndex();
+    }
+}
+
+TPTShListData* TPTCustomShellList::GetDataFromItem(const TListItem* item) const
+{
+    if (!item || !item->Data() || !m_ownData.contains(item->Data()))
+        return nullptr;
+    return static_cast<TPTShListData*>(item->Data());
+}
+
+bool TPTCustomShellList::ItemHasData(const TListItem* item) const
+{
+    return GetDataFromItem(item) != nullptr;
+}
+
+TPTShListData* TPTCustomShellList::GetShListData(int index) const
+{
+    TListItem* item = Items().Item(index);
+    if (!item)
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (!item->Data())
+        return nullptr;
+    if (!m_ownData.contains(item->Data()))
+        throw EInvalidCast();
+    return static_cast<TPTShListData*>(item->Data());
+}
+
+int TPTCustomShellList::ShellSelCount() const
+{
+    int count = 0;
+    for (int i = 0; i < Items().Count() && count < SelCount(); ++i)
+        if (Items()[i]->Selected() && ItemHasData(Items()[i]))
+            ++count;
+    return count;
+}
+
+TPTShListData* TPTCustomShellList::GetSelectedItem() const { return GetDataFromItem(Selected()); }
+
+void TPTCustomShellList::SelectAll()
+{
+    TItemsUpdate update(Items());
+    selectAll();
+}
+
+// ---- Events of filling
+
+void TPTCustomShellList::FillStart()
+{
+    if (OnFillStart)
+        OnFillStart(this);
+}
+
+void TPTCustomShellList::FillComplete()
+{
+    if (OnFillComplete)
+        OnFillComplete(this);
+}
+
+void TPTCustomShellList::FolderChanged()
+{
+    if (OnFolderChanged)
+        OnFolderChanged(this);
+}
+
+// ---- Window, messages and automatic refresh
+
+void TPTCustomShellList::Loaded()
+{
+    if (!HasOption(ptsloAutoFill) || Items().Count() > 0)
+        return;
+    if (!HandleAllocated())
+        ensurePolished(); // making the window posts the fill
+    else
+        framework::PostMessage(this, AM_DEFERREDFILL);
+}
+
+void TPTCustomShellList::CreateWnd()
+{
+    TPTCustomListView::CreateWnd();
+    if (HasOption(ptsloAutoFill) && Items().Count() == 0)
+        framework::PostMessage(this, AM_DEFERREDFILL);
+}
+
+bool TPTCustomShellList::event(QEvent* event)
+{
+    switch (static_cast<int>(event->type())) {
+    case AM_CHANGENOTIFY:
+        framework::Guarded([this] { AMChangeNotify(); });
+        return true;
+    case AM_DEFERREDEDIT:
+        framework::Guarded([this] { AMDeferredEdit(); });
+        return true;
+    case AM_DEFERREDFILL:
+        framework::Guarded([this] { AMDeferredFill(); });
+        return true;
+    case QEvent::ShortcutOverride: {
+        bool claimed = false;
+        framework::Guarded([&] { claimed = WantsSpecialKey(*static_cast<QKeyEvent*>(event)); });
+        if (claimed) {
+            event->accept();
+            return true;
+        }
+        return TPTCustomListView::event(event);
+    }
+    default:
+        return TPTCustomListView::event(event);
+    }
+}
+
+void TPTCustomShellList::AMDeferredFill()
+{
+    if (Items().Count() == 0)
+        FillItems();
+}
+
+void TPTCustomShellList::AMChangeNotify()
+{
+    if (m_ownChange || m_busy) {
+        m_ownChange = false;
+        return;
+    }
+    m_timer->SetEnabled(false);
+    m_timer->SetInterval(hasFocus() ? PTSH_CHANGE_NOTIFY_FASTDELAY : PTSH_CHANGE_NOTIFY_DELAY);
+    m_timer->SetEnabled(true);
+}
+
+void TPTCustomShellList::TimerElapsed(framework::TObject*)
+{
+    m_timer->SetEnabled(false);
+    {
+        TRaise raised(m_reentry);
+        Synchronize(true);
+    }
+    RefreshItems();
+}
+
+void TPTCustomShellList::InstallChangeHandler()
+{
+    // The watch of the folder shown belongs to the change-watching thread, which posts
+    // AM_CHANGENOTIFY here; a list without one refreshes on F5 and on device changes only.
+}
+
+void TPTCustomShellList::DeviceChangeDetected(TPTDeviceChangeHandler*, TMessage& message)
+{
+    if (message.WParam != DBT_DEVICEARRIVAL && message.WParam != DBT_DEVICEREMOVECOMPLETE)
+        return;
+    FlushDriveInfoCache();
+    LockFlushDriveInfoCache();
+    struct TUnlock
+    {
+        ~TUnlock() { UnlockFlushDriveInfoCache(); }
+    } unlock;
+    if (ShellFindCSIDLFromIdList(m_folder->GetIdList()) == csidlDrives)
+        FillItems();
+}
+
+// ---- Custom draw
+
+std::unique_ptr<TPTCustomDraw> TPTCustomShellList::PTCustomDraw(
+    TNMCustomDraw& record, std::int32_t& result)
+{
+    std::unique_ptr<TPTCustomDraw> draw = CreateCustomDraw(record, result);
+    TListItem* item = (record.dwDrawStage & CDDS_ITEM)
+        ? Items().Item(static_cast<int>(record.dwItemSpec))
+        : nullptr;
+    PTCustomDrawSh(draw.get(), item, GetDataFromItem(item));
+    draw->Apply();
+    if (record.dwDrawStage & CDDS_PREPAINT)
+        result |= CDRF_NOTIFYITEMDRAW;
+    return draw;
+}
+
+void TPTCustomShellList::PTCustomDrawSh(TPTCustomDraw* draw, TListItem* item, TPTShListData* shData)
+{
+    if (OnCustomDrawShEx)
+        OnCustomDrawShEx(this, draw, item, shData);
+    if (OnCustomDrawSh && draw->DrawStage() == ptcdsItemPrePaint)
+        OnCustomDrawSh(this, draw, item, shData);
+}
+
+} // namespace sondrel::shell

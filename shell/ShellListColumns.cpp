@@ -1,0 +1,247 @@
+// The shell list's columns and order: which columns a folder gets, the widths remembered while
+// the program runs (shared by every shell list), the built-in columns with the widths a
+// "DirectoryCols" registry value may set, and sorting by column, including the protocol by which
+// a column-click handler takes sorting over (it calls SetSortColumn itself).
+
+#include "Filer.h"
+#include "Registry.h"
+#include "ShellDetailsAdapter.h"
+#include "ShellHeld.h"
+#include "ShellList.h"
+#include "Uptshconsts.h"
+
+#include <array>
+#include <cstring>
+
+namespace sondrel::shell {
+
+using namespace win32;
+
+namespace {
+
+    // Column widths as the user left them, column 0 first, behind a 32-bit count; empty until
+    // a list first remembers its widths.
+    struct TColumnMemory
+    {
+        framework::TMemoryStream Widths;
+        std::array<std::uint8_t, 22> LastDirectoryCols {};
+        DWORD LastDirectoryColsSize = 0;
+    };
+
+    TColumnMemory& ColumnMemory()
+    {
+        static TColumnMemory memory;
+        return memory;
+    }
+
+    constexpr int kDefaultColumnCount = 4;
+    constexpr int kCharWidth = 7;
+    constexpr int kDirectoryColsMax = 22;
+    constexpr std::array<std::uint16_t, 5> kDefaultWidths = { 200, 60, 100, 120, 50 };
+
+    framework::TAlignment AlignmentOf(int format)
+    {
+        switch (format) {
+        case LVCFMT_RIGHT:
+            return framework::TAlignment::taRightJustify;
+        case LVCFMT_CENTER:
+            return framework::TAlignment::taCenter;
+        default:
+            return framework::TAlignment::taLeftJustify;
+        }
+    }
+
+    QString LibraryText(int id) { return QString::fromStdString(PTLoadStr(LoadLibraryString(id))); }
+
+    struct TColumnsUpdate
+    {
+        framework::TListColumns& Columns;
+        explicit TColumnsUpdate(framework::TListColumns& columns)
+            : Columns(columns)
+        {
+            Columns.BeginUpdate();
+        }
+        ~TColumnsUpdate() { Columns.EndUpdate(); }
+        TColumnsUpdate(const TColumnsUpdate&) = delete;
+        TColumnsUpdate& operator=(const TColumnsUpdate&) = delete;
+    };
+
+} // namespace
+
+IShellDetails_NRC* TPTCustomShellList::GetCurrentFolderIShellDetails()
+{
+    if (!m_detailsAsked && m_folderInterface) {
+        m_detailsAsked = true;
+        m_details = ShellGetFolderDetails(m_folderInterface);
+    }
+    return m_details;
+}
+
+void TPTCustomShellList::InitColumns(IShellDetails_NRC* details)
+{
+    if (Columns().Count() > 0 && m_saveWidths)
+        RememberWidths();
+    if (details)
+        DetailsColumns(details);
+    else
+        DefaultColumns();
+    SetHeaderODStyle();
+    SetSortColumn(m_sortColumn > Columns().Count() ? 1 : m_sortColumn);
+}
+
+void TPTCustomShellList::RememberWidths()
+{
+    framework::TMemoryStream& store = ColumnMemory().Widths;
+    store = framework::TMemoryStream();
+    const std::int32_t count = Columns().Count();
+    store.WriteBuffer(&count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        const std::int32_t width = Columns()[i]->Width();
+        store.WriteBuffer(&width, sizeof width);
+    }
+}
+
+void TPTCustomShellList::ApplyRememberedWidths()
+{
+    framework::TMemoryStream& store = ColumnMemory().Widths;
+    store.SetPosition(0);
+    std::int32_t count = 0;
+    if (store.Read(&count, sizeof count) != sizeof count)
+        return;
+    const int last = std::min(count, Columns().Count() - 1);
+    for (int i = 0; i <= last; ++i) {
+        std::int32_t width = 0;
+        if (store.Read(&width, sizeof width) != sizeof width)
+            break;
+        Columns()[i]->SetWidth(width);
+    }
+}
+
+void TPTCustomShellList::DefaultColumns()
+{
+    std::array<std::uint8_t, kDirectoryColsMax> widths {};
+    std::memcpy(widths.data(), kDefaultWidths.data(), sizeof kDefaultWidths);
+    DWORD size = sizeof kDefaultWidths;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer",
+            0, KEY_READ, &key)
+        == ERROR_SUCCESS) {
+        DWORD type = 0;
+        DWORD needed = 0;
+        if (RegQueryValueExA(key, "DirectoryCols", nullptr, &type, nullptr, &needed)
+                == ERROR_SUCCESS
+            && needed <= kDirectoryColsMax) {
+            DWORD read = kDirectoryColsMax;
+            if (RegQueryValueExA(key, "DirectoryCols", nullptr, &type, widths.data(), &read)
+                == ERROR_SUCCESS)
+                size = read;
+        }
+        RegCloseKey(key);
+    }
+
+    TColumnMemory& memory = ColumnMemory();
+    TColumnsUpdate update(Columns());
+    Columns().Clear();
+    const int captions[kDefaultColumnCount]
+        = { _SColumnName, _SColumnSize, _SColumnType, _SColumnModified };
+    const framework::TAlignment alignments[kDefaultColumnCount] = {
+        framework::TAlignment::taLeftJustify,
+        framework::TAlignment::taRightJustify,
+        framework::TAlignment::taLeftJustify,
+        framework::TAlignment::taLeftJustify,
+    };
+    for (int i = 0; i < kDefaultColumnCount; ++i) {
+        framework::TListColumn* column = Columns().Add();
+        column->SetCaption(LibraryText(captions[i]));
+        column->SetAlignment(alignments[i]);
+    }
+    const bool sameAsLast = memory.LastDirectoryColsSize != 0
+        && memory.LastDirectoryColsSize == size
+        && std::memcmp(memory.LastDirectoryCols.data(), widths.data(), size) == 0;
+    if (sameAsLast && !memory.Widths.Bytes().empty()) {
+        ApplyRememberedWidths();
+    } else {
+        for (int i = 0; i < kDefaultColumnCount; ++i) {
+            std::uint16_t width = 0;
+            std::memcpy(&width, widths.data() + 2 * i, sizeof width);
+            Columns()[i]->SetWidth(width);
+        }
+    }
+    memory.LastDirectoryCols = widths;
+    memory.LastDirectoryColsSize = size;
+    m_columnMode = lcsDefault;
+    m_saveWidths = true;
+}
+
+void TPTCustomShellList::DetailsColumns(IShellDetails_NRC* details)
+{
+    const bool hasPath = !ShellGetPathFromIdList(m_folderIdList).empty();
+    const bool remembered = hasPath && !ColumnMemory().Widths.Bytes().empty();
+    TColumnsUpdate update(Columns());
+    Columns().Clear();
+    for (UINT i = 0;; ++i) {
+        TShColInfo info {};
+        info.str.uType = STRRET_CSTR;
+        if (FAILED(details->GetDetailsOf(nullptr, i, &info)))
+            break;
+        framework::TListColumn* column = Columns().Add();
+        column->SetCaption(QString::fromStdString(StrretToString(nullptr, info.str)));
+        StrretFree(info.str);
+        if (!remembered)
+            column->SetWidth(info.cxChar * kCharWidth);
+        column->SetAlignment(AlignmentOf(info.fmt));
+    }
+    if (remembered)
+        ApplyRememberedWidths();
+    m_saveWidths = hasPath;
+    m_columnMode = lcsShellDetails;
+}
+
+// ---- Sorting
+
+void TPTCustomShellList::SetSortColumn(int column)
+{
+    SetHeaderSortColumn(std::abs(column) - 1);
+    SetHeaderSortDirection(column >= 0 ? ptsdDesc : ptsdAsc);
+    m_sortSet = true;
+    if (column != m_sortColumn) {
+        m_sortColumn = column;
+        SortList();
+    }
+}
+
+void TPTCustomShellList::SortList()
+{
+    if (m_sortColumn != 0)
+        CustomSort([this](framework::TListItem* a, framework::TListItem* b,
+                       std::intptr_t) { return CompareItems(a, b); },
+            0);
+    else
+        CustomSort(nullptr, 0);
+}
+
+int TPTCustomShellList::CompareItems(framework::TListItem* first, framework::TListItem* second)
+{
+    TPTShListData* a = GetDataFromItem(first);
+    TPTShListData* b = GetDataFromItem(second);
+    if (!a || !b || !m_folderInterface)
+        return 0;
+    const HRESULT result = m_folderInterface->CompareIDs(
+        static_cast<LPARAM>(std::abs(m_sortColumn) - 1), a->RelativeIdList(), b->RelativeIdList());
+    const int order = SUCCEEDED(result) ? static_cast<std::int16_t>(result & 0xFFFF) : 0;
+    return m_sortColumn < 0 ? -order : order;
+}
+
+void TPTCustomShellList::ColClick(framework::TListColumn* column)
+{
+    m_sortSet = false;
+    TPTCustomListView::ColClick(column);
+    if (m_sortSet)
+        return;
+    if (column->Index() + 1 == m_sortColumn)
+        SetSortColumn(-m_sortColumn);
+    else
+        SetSortColumn(column->Index() + 1);
+}
+
+} // namespace sondrel::shell
