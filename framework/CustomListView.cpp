@@ -1,8 +1,6 @@
 #include "CustomListView.h"
 
 #include "Guard.h"
-#include "ImageList.h"
-#include "ItemIcon.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -16,6 +14,7 @@ TCustomListView::TCustomListView(QWidget* parent)
     : QTreeView(parent)
     , m_items(new TListItems(*this))
     , m_columns(*this)
+    , m_itemImages(*this, [this] { UpdateIconSize(); })
 {
     setModel(m_items);
     setRootIsDecorated(false);
@@ -60,36 +59,13 @@ TCustomListView::~TCustomListView()
     Guarded([&] { m_items->Clear(); });
 }
 
-void TCustomListView::SetSmallImages(TImageList* images)
-{
-    if (images == m_smallImages)
-        return;
-    if (m_smallImages)
-        disconnect(m_smallImages, nullptr, this, nullptr);
-    m_smallImages = images;
-    if (images)
-        connect(images, &TImageList::Changed, this, &TCustomListView::UpdateIconSize);
-    UpdateIconSize();
-}
+void TCustomListView::SetSmallImages(TImageList* images) { m_itemImages.SetImages(images); }
 
-void TCustomListView::SetStateImages(TImageList* images)
-{
-    if (images == m_stateImages)
-        return;
-    if (m_stateImages)
-        disconnect(m_stateImages, nullptr, this, nullptr);
-    m_stateImages = images;
-    if (images)
-        connect(images, &TImageList::Changed, this, &TCustomListView::UpdateIconSize);
-    UpdateIconSize();
-}
+void TCustomListView::SetStateImages(TImageList* images) { m_itemImages.SetStateImages(images); }
 
 void TCustomListView::UpdateIconSize()
 {
-    const QSize state = m_stateImages ? m_stateImages->Size() : QSize(0, 0);
-    const QSize small = m_smallImages ? m_smallImages->Size() : QSize(0, 0);
-    setIconSize(QSize(state.width() + small.width(), std::max(state.height(), small.height())));
-    m_iconCache.clear();
+    setIconSize(m_itemImages.IconSize());
     viewport()->update();
 }
 
@@ -403,32 +379,15 @@ QVariant TCustomListView::ItemData(TListItem& item, int column, int role)
 
 QIcon TCustomListView::ItemIcon(TListItem& item)
 {
-    if (!m_smallImages && !m_stateImages)
+    if (m_itemImages.Empty())
         return {};
     int image = -1;
-    if (m_smallImages) {
+    if (m_itemImages.Images()) {
         TLVDispInfo info { TLVDispInfo::lvifImage, 0, {}, -1 };
         GetDispInfo(item, info);
         image = info.Image;
     }
-    const std::uint64_t key = static_cast<std::uint64_t>((item.StateIndex() + 1) & 0xFFFF)
-        | static_cast<std::uint64_t>((image + 1) & 0xFFFFFF) << 16
-        | static_cast<std::uint64_t>((item.OverlayIndex() + 1) & 0xFF) << 40
-        | static_cast<std::uint64_t>(item.Cut()) << 48;
-    if (const auto cached = m_iconCache.find(key); cached != m_iconCache.end())
-        return cached->second;
-    TItemIconParts parts;
-    if (m_stateImages) {
-        parts.StateSize = m_stateImages->Size();
-        parts.State = m_stateImages->Icon(item.StateIndex());
-    }
-    if (m_smallImages) {
-        parts.ImageSize = m_smallImages->Size();
-        parts.Image = m_smallImages->Icon(image);
-        parts.Overlay = m_smallImages->OverlayIcon(item.OverlayIndex());
-        parts.Cut = item.Cut();
-    }
-    return m_iconCache.emplace(key, ComposeItemIcon(parts)).first->second;
+    return m_itemImages.Icon({ item.StateIndex(), image, item.OverlayIndex(), item.Cut() });
 }
 
 void TCustomListView::ColumnInserting(int index) { m_items->ColumnInserting(index); }

@@ -15,16 +15,14 @@
 
 #include "Events.h"
 #include "ImageList.h"
+#include "ItemImages.h"
 #include "ListColumns.h"
 #include "ListItems.h"
 
 #include <QIcon>
-#include <QPointer>
 #include <QTreeView>
 
 #include <cstdint>
-#include <memory>
-#include <unordered_map>
 
 namespace sondrel::framework {
 
@@ -51,9 +49,9 @@ public:
     [[nodiscard]] TListItems& Items() const { return *m_items; }
     [[nodiscard]] TListColumns& Columns() { return m_columns; }
 
-    [[nodiscard]] TImageList* SmallImages() const { return m_smallImages; }
+    [[nodiscard]] TImageList* SmallImages() const { return m_itemImages.Images(); }
     void SetSmallImages(TImageList* images);
-    [[nodiscard]] TImageList* StateImages() const { return m_stateImages; }
+    [[nodiscard]] TImageList* StateImages() const { return m_itemImages.StateImages(); }
     void SetStateImages(TImageList* images);
 
     [[nodiscard]] bool ReadOnly() const { return m_readOnly; }
@@ -146,14 +144,12 @@ private:
 
     TListItems* m_items; // a child QObject, so that the view's own destructor still sees it
     TListColumns m_columns;
-    QPointer<TImageList> m_smallImages;
-    QPointer<TImageList> m_stateImages;
+    TItemImages m_itemImages;
     bool m_readOnly = false;
     bool m_multiSelect = false;
     int m_selCount = 0;
     int m_deleting = 0;
     bool m_syncingHeader = false;
-    mutable std::unordered_map<std::uint64_t, QIcon> m_iconCache;
 };
 
 } // namespace sondrel::framework

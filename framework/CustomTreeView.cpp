@@ -1,15 +1,11 @@
 #include "CustomTreeView.h"
 
 #include "Guard.h"
-#include "ImageList.h"
-#include "ItemIcon.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
-
-#include <algorithm>
 
 namespace sondrel::framework {
 
@@ -121,12 +117,7 @@ private:
 
     template <typename F> void Pass(F&& f)
     {
-        m_passing = true;
-        struct TReset
-        {
-            bool& flag;
-            ~TReset() { flag = false; }
-        } reset { m_passing };
+        const TScopedValue passing(m_passing, true);
         f();
     }
 
@@ -140,6 +131,7 @@ private:
 TCustomTreeView::TCustomTreeView(QWidget* parent)
     : QTreeView(parent)
     , m_items(new TTreeNodes(*this))
+    , m_itemImages(*this, [this] { UpdateIconSize(); })
 {
     setModel(m_items);
     QItemSelectionModel* standard = selectionModel();
@@ -163,36 +155,13 @@ TCustomTreeView::~TCustomTreeView()
     Guarded([&] { m_items->Clear(); });
 }
 
-void TCustomTreeView::SetImages(TImageList* images)
-{
-    if (images == m_images)
-        return;
-    if (m_images)
-        disconnect(m_images, nullptr, this, nullptr);
-    m_images = images;
-    if (images)
-        connect(images, &TImageList::Changed, this, &TCustomTreeView::UpdateIconSize);
-    UpdateIconSize();
-}
+void TCustomTreeView::SetImages(TImageList* images) { m_itemImages.SetImages(images); }
 
-void TCustomTreeView::SetStateImages(TImageList* images)
-{
-    if (images == m_stateImages)
-        return;
-    if (m_stateImages)
-        disconnect(m_stateImages, nullptr, this, nullptr);
-    m_stateImages = images;
-    if (images)
-        connect(images, &TImageList::Changed, this, &TCustomTreeView::UpdateIconSize);
-    UpdateIconSize();
-}
+void TCustomTreeView::SetStateImages(TImageList* images) { m_itemImages.SetStateImages(images); }
 
 void TCustomTreeView::UpdateIconSize()
 {
-    const QSize state = m_stateImages ? m_stateImages->Size() : QSize();
-    const QSize images = m_images ? m_images->Size() : QSize();
-    setIconSize(QSize(state.width() + images.width(), std::max(state.height(), images.height())));
-    m_iconCache.clear();
+    setIconSize(m_itemImages.IconSize());
     viewport()->update();
 }
 
@@ -523,34 +492,17 @@ QVariant TCustomTreeView::NodeData(TTreeNode& node, int role)
 
 QIcon TCustomTreeView::NodeIcon(TTreeNode& node)
 {
-    if (!m_images && !m_stateImages)
+    if (m_itemImages.Empty())
         return {};
     int image = -1;
-    if (m_images) {
+    if (m_itemImages.Images()) {
         const bool selected = m_selected == &node;
         TTVDispInfo info { selected ? TTVDispInfo::tvifSelectedImage : TTVDispInfo::tvifImage, {},
             -1, -1 };
         GetDispInfo(node, info);
         image = selected ? info.SelectedImage : info.Image;
     }
-    const std::uint64_t key = static_cast<std::uint64_t>((node.StateIndex() + 1) & 0xFFFF)
-        | static_cast<std::uint64_t>((image + 1) & 0xFFFFFF) << 16
-        | static_cast<std::uint64_t>((node.OverlayIndex() + 1) & 0xFF) << 40
-        | static_cast<std::uint64_t>(node.Cut()) << 48;
-    if (const auto cached = m_iconCache.find(key); cached != m_iconCache.end())
-        return cached->second;
-    TItemIconParts parts;
-    if (m_stateImages) {
-        parts.StateSize = m_stateImages->Size();
-        parts.State = m_stateImages->Icon(node.StateIndex());
-    }
-    if (m_images) {
-        parts.ImageSize = m_images->Size();
-        parts.Image = m_images->Icon(image);
-        parts.Overlay = m_images->OverlayIcon(node.OverlayIndex());
-        parts.Cut = node.Cut();
-    }
-    return m_iconCache.emplace(key, ComposeItemIcon(parts)).first->second;
+    return m_itemImages.Icon({ node.StateIndex(), image, node.OverlayIndex(), node.Cut() });
 }
 
 QRect TCustomTreeView::TextRect(const QModelIndex& index, const QRect& cell) const

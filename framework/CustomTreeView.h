@@ -26,14 +26,13 @@
 
 #include "Events.h"
 #include "ImageList.h"
+#include "ItemImages.h"
 #include "TreeNodes.h"
 
 #include <QIcon>
-#include <QPointer>
 #include <QTreeView>
 
 #include <cstdint>
-#include <unordered_map>
 
 namespace sondrel::framework {
 
@@ -60,9 +59,9 @@ public:
 
     [[nodiscard]] TTreeNodes& Items() const { return *m_items; }
 
-    [[nodiscard]] TImageList* Images() const { return m_images; }
+    [[nodiscard]] TImageList* Images() const { return m_itemImages.Images(); }
     void SetImages(TImageList* images);
-    [[nodiscard]] TImageList* StateImages() const { return m_stateImages; }
+    [[nodiscard]] TImageList* StateImages() const { return m_itemImages.StateImages(); }
     void SetStateImages(TImageList* images);
 
     [[nodiscard]] bool ReadOnly() const { return m_readOnly; }
@@ -151,12 +150,10 @@ private:
     [[nodiscard]] bool Deleting() const { return m_deleting > 0; }
 
     TTreeNodes* m_items; // a child QObject, so that the view's own destructor still sees it
-    QPointer<TImageList> m_images;
-    QPointer<TImageList> m_stateImages;
+    TItemImages m_itemImages;
     TTreeNode* m_selected = nullptr;
     bool m_readOnly = false;
     int m_deleting = 0;
-    mutable std::unordered_map<std::uint64_t, QIcon> m_iconCache;
 };
 
 } // namespace sondrel::framework

@@ -8,25 +8,6 @@
 
 namespace sondrel::framework {
 
-namespace {
-
-    // Keeps a flag or counter raised for a scope, also when a handler throws.
-    struct TRaised
-    {
-        explicit TRaised(int& counter)
-            : m_counter(counter)
-        {
-            ++m_counter;
-        }
-        ~TRaised() { --m_counter; }
-        TRaised(const TRaised&) = delete;
-        TRaised& operator=(const TRaised&) = delete;
-
-        int& m_counter;
-    };
-
-} // namespace
-
 TListItems::TListItems(TCustomListView& owner)
     : QAbstractItemModel(&owner)
     , m_view(owner)
@@ -104,13 +85,8 @@ void TListItems::Clear()
 {
     if (m_clearing)
         return;
-    m_clearing = true;
-    TRaised deleting(m_view.m_deleting);
-    struct TClearing
-    {
-        bool& flag;
-        ~TClearing() { flag = false; }
-    } clearing { m_clearing };
+    const TScopedValue clearing(m_clearing, true);
+    const TRaised deleting(m_view.m_deleting);
     // Every item gets its deletion event even when one handler fails, so none leaks what it
     // holds; the first failure is passed on after.
     std::exception_ptr failure;

@@ -8,25 +8,6 @@
 
 namespace sondrel::framework {
 
-namespace {
-
-    // Keeps a counter raised for a scope, also when a handler throws.
-    struct TRaised
-    {
-        explicit TRaised(int& counter)
-            : m_counter(counter)
-        {
-            ++m_counter;
-        }
-        ~TRaised() { --m_counter; }
-        TRaised(const TRaised&) = delete;
-        TRaised& operator=(const TRaised&) = delete;
-
-        int& m_counter;
-    };
-
-} // namespace
-
 TTreeNodes::TTreeNodes(TCustomTreeView& owner)
     : QAbstractItemModel(&owner)
     , m_view(owner)
@@ -178,13 +159,8 @@ void TTreeNodes::Clear()
 {
     if (m_clearing)
         return;
-    m_clearing = true;
-    TRaised deleting(m_view.m_deleting);
-    struct TClearing
-    {
-        bool& flag;
-        ~TClearing() { flag = false; }
-    } clearing { m_clearing };
+    const TScopedValue clearing(m_clearing, true);
+    const TRaised deleting(m_view.m_deleting);
     // Every node gets its deletion event even when one handler fails, so none leaks what it
     // holds.
     std::exception_ptr failure;

@@ -1,10 +1,9 @@
 #include "PTCustomListView.h"
 
+#include "Guard.h"
 #include "ListColumns.h"
 #include "UPTTreeList.h"
 
-#include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
@@ -51,13 +50,6 @@ namespace {
         return a;
     }
 
-    template <typename T> struct TRestore
-    {
-        T& value;
-        T saved;
-        ~TRestore() { value = saved; }
-    };
-
 } // namespace
 
 TPTListHeader::TPTListHeader(TPTCustomListView& list)
@@ -94,6 +86,7 @@ void TPTListHeader::paintSection(QPainter* painter, const QRect& rect, int logic
 
 TPTCustomListView::TPTCustomListView(QWidget* parent)
     : TCustomListView(parent)
+    , m_contextMenu(*this)
 {
     SetHeaderControl(new TPTListHeader(*this));
     setItemDelegate(new TPTCustomDrawDelegate(m_look, this));
@@ -110,7 +103,12 @@ TPTCustomListView::TPTCustomListView(QWidget* parent)
     });
 }
 
-TPTCustomListView::~TPTCustomListView() = default;
+TPTCustomListView::~TPTCustomListView()
+{
+    // The base's destructor still resets the model and the header; this part must not hear it.
+    disconnect(header(), nullptr, this, nullptr);
+    disconnect(model(), nullptr, this, nullptr);
+}
 
 void TPTCustomListView::SetColor(framework::TColor color)
 {
@@ -225,12 +223,7 @@ void TPTCustomListView::SetHeaderODStyle()
 {
     if (!m_handleAllocated || m_headerStyleUpdating > 0)
         return;
-    ++m_headerStyleUpdating;
-    struct TLower
-    {
-        int& counter;
-        ~TLower() { --counter; }
-    } lower { m_headerStyleUpdating };
+    const framework::TRaised updating(m_headerStyleUpdating);
     const bool ownerDraw = m_headerSortDisplayMode != ptlvNone
         && !(HeaderControlsVersion() >= ControlsVersion(6, 0)
             && m_headerSortDisplayMode == ptlvRightOfText);
@@ -428,12 +421,7 @@ void TPTCustomListView::paintEvent(QPaintEvent* event)
         dc.Painter = nullptr;
     }
     if (!(result & CDRF_SKIPDEFAULT)) {
-        m_itemStages = (result & CDRF_NOTIFYITEMDRAW) != 0;
-        struct TEnd
-        {
-            bool& flag;
-            ~TEnd() { flag = false; }
-        } end { m_itemStages };
+        const framework::TScopedValue stages(m_itemStages, (result & CDRF_NOTIFYITEMDRAW) != 0);
         TCustomListView::paintEvent(event);
     }
     if (result & CDRF_NOTIFYPOSTPAINT) {
@@ -489,12 +477,7 @@ void TPTCustomListView::drawRow(
         if (record.clrTextBk != background)
             look.Background = FromRgb(record.clrTextBk);
         look.Unselected = selected && !(record.nmcd.uItemState & CDIS_SELECTED);
-        self->m_look = look;
-        struct TEnd
-        {
-            TPTItemLook& look;
-            ~TEnd() { look = {}; }
-        } end { self->m_look };
+        const framework::TScopedValue drawing(self->m_look, look);
         TCustomListView::drawRow(painter, option, index);
     }
     if (result & CDRF_NOTIFYPOSTPAINT) {
@@ -506,12 +489,8 @@ void TPTCustomListView::drawRow(
 
 void TPTCustomListView::KeyDown(int& key, Qt::KeyboardModifiers shift)
 {
-    shift &= ~Qt::KeypadModifier;
-    if ((key == Qt::Key_Menu && shift == Qt::NoModifier)
-        || (key == Qt::Key_F10 && shift == Qt::ShiftModifier)) {
-        key = 0;
+    if (TItemContextMenu::TakeMenuKey(key, shift))
         DoPreItemContextMenu({ 0, 0 });
-    }
     TCustomListView::KeyDown(key, shift);
 }
 
@@ -537,8 +516,8 @@ void TPTCustomListView::DoPreItemContextMenu(TPoint pos)
     else if (focused && SelCount() > 0)
         anchor = Selected();
     if (!anchor) {
-        if (m_popupMenu)
-            Popup(m_popupMenu, pos);
+        if (QMenu* menu = PopupMenu())
+            m_contextMenu.Popup(menu, pos);
         return;
     }
     const TRect icon = TRect::FromQRect(IconRect(anchor));
@@ -547,11 +526,11 @@ void TPTCustomListView::DoPreItemContextMenu(TPoint pos)
 
 void TPTCustomListView::DoItemContextMenu(TPoint pos)
 {
-    QMenu* menu = m_popupMenu;
+    QMenu* menu = PopupMenu();
     ItemContextMenu(ItemFocused(), pos, menu);
-    m_menuShown = true;
+    m_contextMenu.SetMenuShown();
     if (menu)
-        Popup(menu, pos);
+        m_contextMenu.Popup(menu, pos);
 }
 
 void TPTCustomListView::ItemContextMenu(TListItem* item, TPoint& pos, QMenu*& menu)
@@ -560,15 +539,9 @@ void TPTCustomListView::ItemContextMenu(TListItem* item, TPoint& pos, QMenu*& me
         OnItemContextMenu(this, item, pos, menu);
 }
 
-void TPTCustomListView::Popup(QMenu* menu, TPoint pos)
-{
-    SetPopupComponent(menu, this);
-    menu->popup(viewport()->mapToGlobal(QPoint(pos.X, pos.Y)));
-}
-
 void TPTCustomListView::WMContextMenu(QPoint pos, bool keyboard)
 {
-    if (m_menuShown || SelCount() == 0 || !ItemFocused())
+    if (m_contextMenu.MenuShown() || SelCount() == 0 || !ItemFocused())
         return;
     if (keyboard)
         DoPreItemContextMenu({ 0, 0 });
@@ -582,26 +555,18 @@ void TPTCustomListView::mouseReleaseEvent(QMouseEvent* event)
         TCustomListView::mouseReleaseEvent(event);
         return;
     }
-    // The click, the context menu request, then the button's release, as the tree tells them.
-    const QPoint pos = event->position().toPoint();
-    DoPreItemContextMenu({ pos.x(), pos.y() });
-    WMContextMenu(pos, false);
-    struct TClear
-    {
-        bool& flag;
-        ~TClear() { flag = false; }
-    } clear { m_menuShown };
-    const TRestore<QPointer<QMenu>> restore { m_popupMenu, m_popupMenu };
-    if (m_menuShown && m_popupMenu)
-        m_popupMenu = nullptr;
-    TCustomListView::mouseReleaseEvent(event);
+    m_contextMenu.RightButtonReleased(
+        event->position().toPoint(),
+        [this](QPoint pos) {
+            DoPreItemContextMenu({ pos.x(), pos.y() });
+        },
+        [this](QPoint pos) { WMContextMenu(pos, false); },
+        [&] { TCustomListView::mouseReleaseEvent(event); });
 }
 
 void TPTCustomListView::contextMenuEvent(QContextMenuEvent* event)
 {
-    event->accept();
-    if (event->reason() != QContextMenuEvent::Mouse)
-        WMContextMenu({}, true);
+    TItemContextMenu::ContextMenuEvent(event, [this] { WMContextMenu({}, true); });
 }
 
 } // namespace sondrel::shell

@@ -19,11 +19,11 @@
 #include "CustomDrawDelegate.h"
 #include "CustomListView.h"
 #include "Graphics.h"
+#include "ItemContextMenu.h"
 #include "Messages.h"
 
 #include <QHeaderView>
 #include <QMenu>
-#include <QPointer>
 
 #include <cstdint>
 #include <memory>
@@ -84,8 +84,8 @@ public:
     void SetFont(const framework::TFont& font) { m_font.Assign(font); }
     [[nodiscard]] framework::TColor Color() const { return m_color; }
     void SetColor(framework::TColor color);
-    [[nodiscard]] QMenu* PopupMenu() const { return m_popupMenu; }
-    void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+    [[nodiscard]] QMenu* PopupMenu() const { return m_contextMenu.PopupMenu(); }
+    void SetPopupMenu(QMenu* menu) { m_contextMenu.SetPopupMenu(menu); }
     [[nodiscard]] bool HandleAllocated() const { return m_handleAllocated; }
 
     // The header, or null while the list has no window.
@@ -155,7 +155,6 @@ private:
 
     std::int32_t CustomDrawNotify(TNMCustomDraw& record);
     void WMContextMenu(QPoint pos, bool keyboard);
-    void Popup(QMenu* menu, framework::TPoint pos);
     void ApplyColor();
     [[nodiscard]] QRect IconRect(framework::TListItem* item) const;
     void InvalidateHeaderItem(int column);
@@ -164,8 +163,7 @@ private:
 
     framework::TFont m_font;
     framework::TColor m_color = framework::clWindow;
-    QPointer<QMenu> m_popupMenu;
-    bool m_menuShown = false;
+    TItemContextMenu m_contextMenu;
     bool m_handleAllocated = false;
     bool m_itemStages = false;
     std::unique_ptr<TPTCustomDraw> m_customDraw;

@@ -1,7 +1,7 @@
 #include "PTCustomTreeView.h"
 
-#include <QContextMenuEvent>
-#include <QKeyEvent>
+#include "Guard.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -25,6 +25,7 @@ namespace {
 
 TPTCustomTreeView::TPTCustomTreeView(QWidget* parent)
     : TCustomTreeView(parent)
+    , m_contextMenu(*this)
 {
     setItemDelegate(new TPTCustomDrawDelegate(m_look, this));
     setFont(m_font.ToQFont());
@@ -141,12 +142,7 @@ void TPTCustomTreeView::paintEvent(QPaintEvent* event)
         dc.Painter = nullptr;
     }
     if (!(result & CDRF_SKIPDEFAULT)) {
-        m_itemStages = (result & CDRF_NOTIFYITEMDRAW) != 0;
-        struct TEnd
-        {
-            bool& flag;
-            ~TEnd() { flag = false; }
-        } end { m_itemStages };
+        const framework::TScopedValue stages(m_itemStages, (result & CDRF_NOTIFYITEMDRAW) != 0);
         TCustomTreeView::paintEvent(event);
     }
     if (result & CDRF_NOTIFYPOSTPAINT) {
@@ -202,12 +198,7 @@ void TPTCustomTreeView::drawRow(
         if (record.clrTextBk != background)
             look.Background = FromRgb(record.clrTextBk);
         look.Unselected = selected && !(record.nmcd.uItemState & CDIS_SELECTED);
-        self->m_look = look;
-        struct TEnd
-        {
-            TPTItemLook& look;
-            ~TEnd() { look = {}; }
-        } end { self->m_look };
+        const framework::TScopedValue drawing(self->m_look, look);
         TCustomTreeView::drawRow(painter, option, index);
     }
     if (result & CDRF_NOTIFYPOSTPAINT) {
@@ -248,12 +239,8 @@ void TPTCustomTreeView::GetDispInfo(TTreeNode& node, TTVDispInfo& info)
 
 void TPTCustomTreeView::KeyDown(int& key, Qt::KeyboardModifiers shift)
 {
-    shift &= ~Qt::KeypadModifier;
-    if ((key == Qt::Key_Menu && shift == Qt::NoModifier)
-        || (key == Qt::Key_F10 && shift == Qt::ShiftModifier)) {
-        key = 0;
+    if (TItemContextMenu::TakeMenuKey(key, shift))
         DoPreNodeContextMenu();
-    }
     TCustomTreeView::KeyDown(key, shift);
 }
 
@@ -261,8 +248,8 @@ void TPTCustomTreeView::DoPreNodeContextMenu()
 {
     TTreeNode* node = Selected();
     if (!node) {
-        if (m_popupMenu)
-            Popup(m_popupMenu, { 0, 0 });
+        if (QMenu* menu = PopupMenu())
+            m_contextMenu.Popup(menu, { 0, 0 });
         return;
     }
     const TRect label = node->DisplayRect(true);
@@ -271,13 +258,13 @@ void TPTCustomTreeView::DoPreNodeContextMenu()
 
 void TPTCustomTreeView::DoNodeContextMenu(TTreeNode* node, TPoint pos)
 {
-    QMenu* const standard = m_popupMenu;
+    QMenu* const standard = PopupMenu();
     QMenu* menu = standard;
     NodeContextMenu(node, pos, menu);
     if (menu != standard)
-        m_menuShown = true;
+        m_contextMenu.SetMenuShown();
     if (menu)
-        Popup(menu, pos);
+        m_contextMenu.Popup(menu, pos);
 }
 
 void TPTCustomTreeView::NodeContextMenu(TTreeNode* node, TPoint& pos, QMenu*& menu)
@@ -286,28 +273,22 @@ void TPTCustomTreeView::NodeContextMenu(TTreeNode* node, TPoint& pos, QMenu*& me
         OnNodeContextMenu(this, node, pos, menu);
 }
 
-void TPTCustomTreeView::Popup(QMenu* menu, TPoint pos)
-{
-    SetPopupComponent(menu, this);
-    menu->popup(viewport()->mapToGlobal(QPoint(pos.X, pos.Y)));
-}
-
 void TPTCustomTreeView::RClick(QPoint pos)
 {
     TTreeNode* node = GetNodeAt(pos.x(), pos.y());
     if (!node)
         return;
-    QMenu* menu = m_popupMenu;
+    QMenu* menu = PopupMenu();
     TPoint at { pos.x(), pos.y() };
     NodeContextMenu(node, at, menu);
     if (menu)
-        Popup(menu, at);
-    m_menuShown = true;
+        m_contextMenu.Popup(menu, at);
+    m_contextMenu.SetMenuShown();
 }
 
 void TPTCustomTreeView::WMContextMenu(QPoint pos, bool keyboard)
 {
-    if (Selected() || m_menuShown)
+    if (Selected() || m_contextMenu.MenuShown())
         return;
     if (keyboard)
         DoPreNodeContextMenu();
@@ -321,25 +302,15 @@ void TPTCustomTreeView::mouseReleaseEvent(QMouseEvent* event)
         TCustomTreeView::mouseReleaseEvent(event);
         return;
     }
-    // A right click is told as the click, then the context menu request, then the button's
-    // release, so the flag of a menu shown for the click keeps the request from showing another.
-    const QPoint pos = event->position().toPoint();
-    RClick(pos);
-    WMContextMenu(pos, false);
-    struct TClear
-    {
-        bool& flag;
-        ~TClear() { flag = false; }
-    } clear { m_menuShown };
-    TCustomTreeView::mouseReleaseEvent(event);
+    m_contextMenu.RightButtonReleased(
+        event->position().toPoint(), [this](QPoint pos) { RClick(pos); },
+        [this](QPoint pos) { WMContextMenu(pos, false); },
+        [&] { TCustomTreeView::mouseReleaseEvent(event); });
 }
 
 void TPTCustomTreeView::contextMenuEvent(QContextMenuEvent* event)
 {
-    event->accept();
-    // The mouse's request is made by the right button's release; only the others come here.
-    if (event->reason() != QContextMenuEvent::Mouse)
-        WMContextMenu({}, true);
+    TItemContextMenu::ContextMenuEvent(event, [this] { WMContextMenu({}, true); });
 }
 
 } // namespace sondrel::shell

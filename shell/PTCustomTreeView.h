@@ -19,9 +19,9 @@
 #include "CustomDrawDelegate.h"
 #include "CustomTreeView.h"
 #include "Graphics.h"
+#include "ItemContextMenu.h"
 
 #include <QMenu>
-#include <QPointer>
 
 #include <memory>
 
@@ -40,8 +40,8 @@ public:
     void SetFont(const framework::TFont& font) { m_font.Assign(font); }
     [[nodiscard]] framework::TColor Color() const { return m_color; }
     void SetColor(framework::TColor color);
-    [[nodiscard]] QMenu* PopupMenu() const { return m_popupMenu; }
-    void SetPopupMenu(QMenu* menu) { m_popupMenu = menu; }
+    [[nodiscard]] QMenu* PopupMenu() const { return m_contextMenu.PopupMenu(); }
+    void SetPopupMenu(QMenu* menu) { m_contextMenu.SetPopupMenu(menu); }
     // The window exists from the first polish of the widget on.
     [[nodiscard]] bool HandleAllocated() const { return m_handleAllocated; }
 
@@ -86,13 +86,11 @@ private:
     std::int32_t CustomDrawNotify(TNMCustomDraw& record);
     void RClick(QPoint pos);
     void WMContextMenu(QPoint pos, bool keyboard);
-    void Popup(QMenu* menu, framework::TPoint pos);
     void ApplyColor();
 
     framework::TFont m_font;
     framework::TColor m_color = framework::clWindow;
-    QPointer<QMenu> m_popupMenu;
-    bool m_menuShown = false;
+    TItemContextMenu m_contextMenu;
     bool m_handleAllocated = false;
     bool m_itemStages = false; // the current paint asked for item notifications
     std::unique_ptr<TPTCustomDraw> m_customDraw;

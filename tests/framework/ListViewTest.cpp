@@ -446,6 +446,20 @@ private Q_SLOTS:
         }
         QCOMPARE(image.pixelColor(8, 8), QColor(Qt::white));
         QCOMPARE(image.pixelColor(24, 8), QColor(Qt::blue));
+
+        // One image list serving as both: letting it go as the state images keeps its changes
+        // shown as the images.
+        list.SetStateImages(&small);
+        list.SetStateImages(nullptr);
+        QCOMPARE(list.iconSize(), QSize(16, 16));
+        small.Replace(0, Solid(Qt::green));
+        const QIcon changed = list.Items().IndexOf(item).data(Qt::DecorationRole).value<QIcon>();
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            changed.paint(&painter, QRect(0, 0, 16, 16));
+        }
+        QCOMPARE(image.pixelColor(8, 8), QColor(Qt::green));
     }
 };
 

@@ -405,6 +405,7 @@ private Q_SLOTS:
         images.Add(Solid(Qt::red));
         images.Add(Solid(Qt::blue));
         tree.SetImages(&images);
+        QCOMPARE(tree.iconSize(), QSize(16, 16)); // no state images: no room kept for them
         TTreeNode* node = tree.Items().AddChild(nullptr, QStringLiteral("n"));
         int asked = 0;
         tree.OnGetImageIndex = [&](TObject*, TTreeNode* n) {

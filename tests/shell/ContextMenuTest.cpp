@@ -1,12 +1,14 @@
 // The node and item context menus of the tree and list bases: keyboard and mouse requests, the
-// anchor of the menu, and a handler replacing or taking away the menu.
+// anchor of the menu, a handler replacing or taking away the menu, and a handler that fails.
 
+#include "Application.h"
 #include "UPTTreeList.h"
 
 #include <QMenu>
 #include <QTest>
 
 #include <memory>
+#include <stdexcept>
 
 using namespace sondrel::framework;
 using namespace sondrel::shell;
@@ -115,6 +117,60 @@ private Q_SLOTS:
         QVERIFY(!standard->isVisible() && !replacement->isVisible());
     }
 
+    void aFailingMenuHandlerIsReportedAndTheNextClickAsksAgain_data()
+    {
+        QTest::addColumn<bool>("tree");
+        QTest::newRow("list") << false;
+        QTest::newRow("tree") << true;
+    }
+
+    void aFailingMenuHandlerIsReportedAndTheNextClickAsksAgain()
+    {
+        QFETCH(bool, tree);
+        auto standard = MakeMenu();
+        int asked = 0;
+        auto failFirst = [&](auto&&...) {
+            if (++asked == 1)
+                throw std::runtime_error("menu failed");
+        };
+        std::unique_ptr<QAbstractItemView> view;
+        QModelIndex target;
+        if (tree) {
+            auto* t = new TPTTreeView;
+            TTreeNode* node = t->Items().AddChild(nullptr, QStringLiteral("a"));
+            t->SetPopupMenu(standard.get());
+            t->OnNodeContextMenu = failFirst;
+            target = t->Items().IndexOf(node);
+            view.reset(t);
+        } else {
+            auto* l = new TPTListView;
+            l->Columns().Add()->SetWidth(150);
+            TListItem* item = l->Items().Add();
+            item->SetCaption(QStringLiteral("a"));
+            item->SetSelected(true);
+            item->SetFocused(true);
+            l->SetPopupMenu(standard.get());
+            l->OnItemContextMenu = failFirst;
+            target = l->Items().IndexOf(item);
+            view.reset(l);
+        }
+        QStringList failures;
+        Application->OnException = [&](TObject*, std::exception_ptr e) {
+            failures << TApplication::ExceptionMessage(e);
+        };
+        view->resize(200, 150);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        const QPoint click = view->visualRect(target).center();
+        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, click);
+        QCOMPARE(failures, QStringList { QStringLiteral("menu failed") });
+        QVERIFY(!standard->isVisible());
+        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, click);
+        Application->OnException = nullptr;
+        QCOMPARE(asked, 2);
+        QTRY_VERIFY(standard->isVisible());
+    }
+
     void theTreeOffersTheNodeUnderTheMouseAndKeepsTheSelection()
     {
         auto standard = MakeMenu();
@@ -149,5 +205,10 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(ContextMenuTest)
+int main(int argc, char** argv)
+{
+    TApplication application(argc, argv);
+    ContextMenuTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "ContextMenuTest.moc"
