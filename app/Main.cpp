@@ -6,6 +6,9 @@
 #include "HexDump.h"
 #include "StreamImages.h"
 #include "StreamList.h"
+#include "StreamWalk.h"
+
+#include <QFile>
 
 namespace sondrel::app {
 
@@ -45,6 +48,13 @@ void TMainForm::BindHandlers()
     using namespace std::placeholders;
     OnCreate = std::bind(&TMainForm::FormCreate, this, _1);
     SpeedButton1->OnClick = std::bind(&TMainForm::HelpContents, this, _1);
+    UpBtn->OnClick = std::bind(&TMainForm::UpBtnClick, this, _1);
+    FileList->OnInsert = std::bind(&TMainForm::FileListInsert, this, _1, _2);
+    FileList->OnFillComplete = std::bind(&TMainForm::FileListFillComplete, this, _1);
+    FileList->OnCompare = std::bind(&TMainForm::FileListCompare, this, _1, _2, _3, _4, _5);
+    FileList->OnColumnClick = std::bind(&TMainForm::FileListColumnClick, this, _1, _2);
+    FileList->OnSelectItem = std::bind(&TMainForm::FileListSelectItem, this, _1, _2, _3);
+    FileList->OnInfoTip = std::bind(&TMainForm::FileListInfoTip, this, _1, _2, _3);
     PaintBox1->OnPaint = std::bind(&TMainForm::PaintBox1Paint, this, _1);
     StreamList->OnSelectItem = std::bind(&TMainForm::StreamListSelectItem, this, _1, _2, _3);
     StreamList->OnDeletion = std::bind(&TMainForm::StreamListDeletion, this, _1, _2);
@@ -66,6 +76,119 @@ void TMainForm::HelpContents(TObject*)
     framework::Application->HelpCommand(framework::HELP_CONTENTS, 0);
 }
 
+void TMainForm::FileListInsert(TObject*, TListItem* Item)
+{
+    if (FileList->Items().Count() == 1)
+        FolderHasPath = !FileList->Folder().GetPathName().empty();
+    if (!FolderHasPath)
+        return;
+    shell::TPTShListData* shellData = FileList->GetDataFromItem(Item);
+    if (!shellData)
+        return;
+    const std::string path = shellData->GetPathName();
+    if (path.empty())
+        return;
+    Item->SetSubItem(0, QString::fromStdString(streams::WalkStreams(path, false, nullptr)));
+}
+
+void TMainForm::FileListFillComplete(TObject*)
+{
+    framework::TListColumns& columns = FileList->Columns();
+    const QString streams = QStringLiteral("Streams");
+    if (columns.Count() == 2 && columns[1]->Caption() == streams)
+        return;
+    if (FileList->Folder().GetPathName().empty())
+        return;
+    {
+        struct TUpdate
+        {
+            framework::TListColumns& Columns;
+            ~TUpdate() { Columns.EndUpdate(); }
+        } update { columns };
+        columns.BeginUpdate();
+        (void)columns.Add();
+        for (int i = columns.Count() - 1; i >= 2; --i)
+            columns.Delete(i);
+    }
+    columns[1]->SetCaption(streams);
+    columns[1]->SetWidth(60);
+}
+
+void TMainForm::UpBtnClick(TObject*) { FileList->GoUp(1); }
+
+namespace {
+
+    // A Streams cell as a number: empty and "-" are 0. A cell holding an error text (the item
+    // could not be opened) counts as -1, so such items gather below every count instead of
+    // failing the sort.
+    long long StreamCount(const TListItem* item)
+    {
+        const QString text = item->SubItems().isEmpty() ? QString() : item->SubItems()[0];
+        if (text.isEmpty() || text == QLatin1String("-"))
+            return 0;
+        bool ok = false;
+        const long long count = text.toLongLong(&ok);
+        return ok ? count : -1;
+    }
+
+} // namespace
+
+void TMainForm::FileListCompare(
+    TObject*, TListItem* Item1, TListItem* Item2, std::intptr_t, int& Compare)
+{
+    const long long first = StreamCount(Item1);
+    const long long second = StreamCount(Item2);
+    // The sign is what orders; a difference of two counts could overflow an int.
+    const int order = (first > second) - (first < second);
+    Compare = StreamSortAscending ? order : -order;
+}
+
+void TMainForm::FileListColumnClick(TObject*, framework::TListColumn* Column)
+{
+    if (Column->Index() == 1) {
+        StreamSortAscending = !StreamSortAscending;
+        FileList->SetSortColumn(0);
+        if (FileList->HeaderSortColumn() == -1) {
+            FileList->SetHeaderSortColumn(1);
+            FileList->SetHeaderSortDirection(
+                StreamSortAscending ? shell::ptsdDesc : shell::ptsdAsc);
+        }
+    }
+    (void)FileList->AlphaSort();
+}
+
+bool TMainForm::FileListCurrentHasPath() const
+{
+    shell::TPTShListData* shellData = FileList->GetDataFromItem(FileList->Selected());
+    return shellData && !shellData->GetPathName().empty();
+}
+
+void TMainForm::FileListSelectItem(TObject*, TListItem* Item, bool Selected)
+{
+    if (!Selected) {
+        StreamList->Items().Clear();
+        PaintBox1->update();
+        FileLabel->SetCaption(QString());
+        StreamLabel->SetCaption(QString());
+        return;
+    }
+    shell::TPTShListData* shellData = FileList->GetDataFromItem(Item);
+    const std::string path = shellData ? shellData->GetPathName() : std::string();
+    if (path.empty())
+        return;
+    StreamList->Items().Clear();
+    streams::TStreamListSink sink(*StreamList);
+    (void)streams::WalkStreams(path, true, &sink);
+    FileLabel->SetCaption(QFile::decodeName(path.c_str()));
+}
+
+void TMainForm::FileListInfoTip(TObject*, TListItem* Item, QString& InfoTip)
+{
+    const QString count = Item->SubItems().isEmpty() ? QString() : Item->SubItems()[0];
+    InfoTip = count.isEmpty() ? Item->Caption()
+                              : Item->Caption() + QStringLiteral("\nStreams: ") + count;
+}
+
 void TMainForm::PaintBox1Paint(TObject*)
 {
     (void)streams::DumpStream(PaintBox1->Canvas(), StreamList->Selected());
@@ -74,6 +197,8 @@ void TMainForm::PaintBox1Paint(TObject*)
 void TMainForm::StreamListSelectItem(TObject*, TListItem* Item, bool)
 {
     if (StreamList->ItemIndex() < 0)
+        return;
+    if (!FileListCurrentHasPath())
         return;
     const std::uint32_t length = streams::DumpStream(PaintBox1->Canvas(), Item);
     PaintBox1->SetHeight(static_cast<int>(streams::DumpHeight(length)));

@@ -5,6 +5,7 @@
 
 #include "Form.h"
 #include "ImageList.h"
+#include "ShellList.h"
 #include "ui_MainForm.h"
 
 namespace sondrel::app {
@@ -25,6 +26,14 @@ public:
     void ShowHint(TObject* Sender);
     void FileExit(TObject* Sender);
     void HelpContents(TObject* Sender);
+    void FileListInsert(TObject* Sender, TListItem* Item);
+    void FileListFillComplete(TObject* Sender);
+    void UpBtnClick(TObject* Sender);
+    void FileListCompare(
+        TObject* Sender, TListItem* Item1, TListItem* Item2, std::intptr_t Data, int& Compare);
+    void FileListColumnClick(TObject* Sender, framework::TListColumn* Column);
+    void FileListSelectItem(TObject* Sender, TListItem* Item, bool Selected);
+    void FileListInfoTip(TObject* Sender, TListItem* Item, QString& InfoTip);
     void PaintBox1Paint(TObject* Sender);
     void StreamListSelectItem(TObject* Sender, TListItem* Item, bool Selected);
     void StreamListDeletion(TObject* Sender, TListItem* Item);
@@ -33,6 +42,13 @@ public:
 
 private:
     void BindHandlers();
+    // The file list's current item has a file-system path: only then are its streams shown.
+    [[nodiscard]] bool FileListCurrentHasPath() const;
+
+    // The folder being filled has a file-system path, so its items get stream counts.
+    bool FolderHasPath = false;
+    // The Streams column sorts by increasing count.
+    bool StreamSortAscending = false;
 };
 
 } // namespace sondrel::app

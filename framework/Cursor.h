@@ -3,6 +3,7 @@
 // puts back whatever was shown before, also when an exception passes. Nested scopes stack.
 // GUI thread only.
 
+#include <QCursor>
 #include <QGuiApplication>
 
 namespace sondrel::framework {

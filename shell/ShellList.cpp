@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QStyle>
 
 #include <algorithm>
 #include <vector>
@@ -51,6 +52,40 @@ namespace {
     private:
         const platform::SystemImageList& m_list;
     };
+
+    // Images the icon theme lacks come from the style, which only the widget layer knows.
+    QIcon StyleImage(platform::StandardImage image)
+    {
+        using platform::StandardImage;
+        QStyle* style = QApplication::style();
+        switch (image) {
+        case StandardImage::File:
+            return style->standardIcon(QStyle::SP_FileIcon);
+        case StandardImage::Folder:
+            return style->standardIcon(QStyle::SP_DirClosedIcon);
+        case StandardImage::FolderOpen:
+            return style->standardIcon(QStyle::SP_DirOpenIcon);
+        case StandardImage::HardDisk:
+            return style->standardIcon(QStyle::SP_DriveHDIcon);
+        case StandardImage::RemovableDisk:
+            return style->standardIcon(QStyle::SP_DriveFDIcon);
+        case StandardImage::NetworkDrive:
+            return style->standardIcon(QStyle::SP_DriveNetIcon);
+        case StandardImage::OpticalDisk:
+            return style->standardIcon(QStyle::SP_DriveCDIcon);
+        case StandardImage::Computer:
+            return style->standardIcon(QStyle::SP_ComputerIcon);
+        case StandardImage::Trash:
+            return style->standardIcon(QStyle::SP_TrashIcon);
+        case StandardImage::Home:
+            return style->standardIcon(QStyle::SP_DirHomeIcon);
+        case StandardImage::SharedOverlay:
+            return style->standardIcon(QStyle::SP_DriveNetIcon);
+        case StandardImage::LinkOverlay:
+            return style->standardIcon(QStyle::SP_FileLinkIcon);
+        }
+        return {};
+    }
 
     const SystemImages& SmallSystemImages()
     {
@@ -170,6 +205,11 @@ TPTCustomShellList::~TPTCustomShellList()
 
 void TPTCustomShellList::InitImageLists()
 {
+    static const bool styled = [] {
+        platform::SystemImageList::SetFallbackProvider(&StyleImage);
+        return true;
+    }();
+    (void)styled;
     m_smallImages->SetHandle(&SmallSystemImages());
     m_smallImages->SetShareImages(true);
     m_largeImages->SetHandle(&LargeSystemImages());

@@ -322,6 +322,7 @@ class TPTShellList : public TPTCustomShellList
     Q_OBJECT
     Q_PROPERTY(uint Options READ PublishedOptions WRITE SetPublishedOptions)
     Q_PROPERTY(QString FileFilter READ PublishedFileFilter WRITE SetPublishedFileFilter)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE SetReadOnly)
 
 public:
     using TPTCustomShellList::TPTCustomShellList;
