@@ -1,5 +1,6 @@
 #pragma once
-// Colours, fonts, brushes and pens as the controls name them, and their mapping onto Qt.
+// Colours, fonts, brushes, pens and text alignment as the controls name them, and their mapping
+// onto Qt.
 // Colours are 0x00BBGGRR values or system colours (0x80000000 | the system colour index), which
 // follow the application palette. GUI thread only.
 
@@ -73,6 +74,9 @@ constexpr TColor clDefault = 0x20000000;
 [[nodiscard]] std::uint32_t ColorToRGB(TColor color);
 [[nodiscard]] QColor ToQColor(TColor color);
 [[nodiscard]] TColor FromQColor(const QColor& color);
+
+// Where a caption or a column's text lies across its width.
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 enum TFontStyle : unsigned {
     fsBold = 1,

@@ -2,14 +2,14 @@
 // The columns of a list view's report view: caption, width in pixels and alignment. Owned by the
 // list view; changes reach the view at once, or at the end of an update bracket.
 
+#include "Graphics.h"
+
 #include <QString>
 
 #include <memory>
 #include <vector>
 
 namespace sondrel::framework {
-
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TListColumns;
 

@@ -41,7 +41,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    TAlignment m_alignment = taCenter;
+    TAlignment m_alignment = TAlignment::taCenter;
     bool m_defaultDrawing = true;
     int m_frameSpace = 2;
     TPTFrameStyle m_frameStyle = ptfsLowered;

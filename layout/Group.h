@@ -59,7 +59,7 @@ protected:
 private:
     void FontChanged();
 
-    TAlignment m_alignment = taCenter;
+    TAlignment m_alignment = TAlignment::taCenter;
     bool m_defaultDrawing = true;
     int m_frameSpace = 2;
     TPTFrameStyle m_frameStyle;

@@ -175,12 +175,12 @@ void DrawGroupFrame(
     if (!enabled) {
         box.Offset(1, 1);
         canvas.Font().SetColor(clBtnHighlight);
-        DrawCaption(canvas, box, caption, taLeftJustify, false);
+        DrawCaption(canvas, box, caption, TAlignment::taLeftJustify, false);
         canvas.Brush().SetStyle(TBrushStyle::bsClear);
         box.Offset(-1, -1);
         canvas.Font().SetColor(clBtnShadow);
     }
-    DrawCaption(canvas, box, caption, taLeftJustify, false);
+    DrawCaption(canvas, box, caption, TAlignment::taLeftJustify, false);
 }
 
 void DrawHorzLine(TCanvas& canvas, const TRect& r, TColor first, TColor second)
@@ -221,9 +221,9 @@ void DrawCaption(TCanvas& canvas, const TRect& box, const QString& caption, TAli
     const QString shown = metrics.elidedText(caption, Qt::ElideRight, box.Width());
     const int width = metrics.horizontalAdvance(shown);
     int x = box.Left;
-    if (alignment == taRightJustify)
+    if (alignment == TAlignment::taRightJustify)
         x = box.Right - width;
-    else if (alignment == taCenter)
+    else if (alignment == TAlignment::taCenter)
         x = box.Left + (box.Width() - width) / 2;
     const int y = centreVertically ? box.Top + (box.Height() - metrics.height()) / 2 : box.Top;
     painter->save();

@@ -15,6 +15,7 @@
 
 namespace sondrel::layout {
 
+using framework::TAlignment;
 using framework::TCanvas;
 using framework::TColor;
 using framework::TRect;
@@ -32,8 +33,6 @@ enum TPTFrameStyle {
     ptfsVertLine,
     ptfsVertEdge,
 };
-
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 using TPTFramePaintEvent = std::function<void(QObject* Sender, TCanvas& Canvas)>;
 using TNotifyEvent = std::function<void(QObject* Sender)>;

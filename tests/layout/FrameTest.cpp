@@ -327,26 +327,27 @@ private Q_SLOTS:
     // centred, cut with an ellipsis rather than drawn past the frame.
     void frameCaption_data()
     {
-        QTest::addColumn<int>("alignment");
+        QTest::addColumn<int>("alignmentValue");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("left") << int(taLeftJustify) << QStringLiteral("HI");
-        QTest::newRow("right") << int(taRightJustify) << QStringLiteral("HI");
-        QTest::newRow("centre") << int(taCenter) << QStringLiteral("HI");
-        QTest::newRow("too long") << int(taLeftJustify)
+        QTest::newRow("left") << int(TAlignment::taLeftJustify) << QStringLiteral("HI");
+        QTest::newRow("right") << int(TAlignment::taRightJustify) << QStringLiteral("HI");
+        QTest::newRow("centre") << int(TAlignment::taCenter) << QStringLiteral("HI");
+        QTest::newRow("too long") << int(TAlignment::taLeftJustify)
                                   << QStringLiteral("HHHHHHHHHHHHHHHHHHHHHHHH");
     }
 
     void frameCaption()
     {
-        QFETCH(int, alignment);
+        QFETCH(int, alignmentValue);
         QFETCH(QString, caption);
+        const auto alignment = static_cast<TAlignment>(alignmentValue);
         TPTFrame frame;
         frame.resize(80, 30);
         frame.SetFrameStyle(ptfsNone);
         frame.SetFrameSpace(6);
         frame.SetColor(clWhite);
         frame.Font().SetColor(clBlack);
-        frame.SetAlignment(static_cast<TAlignment>(alignment));
+        frame.SetAlignment(alignment);
         frame.SetCaption(caption);
         const QImage image = frame.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QRect ink;
@@ -360,9 +361,9 @@ private Q_SLOTS:
         QVERIFY(ink.right() < 73);
         QVERIFY(std::abs((ink.top() + ink.bottom()) - 29) <= 4);
         const int middle = ink.left() + ink.right();
-        if (alignment == taLeftJustify)
+        if (alignment == TAlignment::taLeftJustify)
             QVERIFY(ink.left() <= 8);
-        else if (alignment == taRightJustify)
+        else if (alignment == TAlignment::taRightJustify)
             QVERIFY(ink.right() >= 70);
         else
             QVERIFY(std::abs(middle - 79) <= 3);
