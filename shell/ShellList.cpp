@@ -99,19 +99,6 @@ namespace {
         return images;
     }
 
-    // Raises a counter for a scope, lowering it also when an exception passes.
-    struct TRaise
-    {
-        int& Counter;
-        explicit TRaise(int& counter)
-            : Counter(++counter)
-        {
-        }
-        ~TRaise() { --Counter; }
-        TRaise(const TRaise&) = delete;
-        TRaise& operator=(const TRaise&) = delete;
-    };
-
     // An update bracket of the items, closed also when an exception passes.
     struct TItemsUpdate
     {
@@ -179,18 +166,12 @@ TPTCustomShellList::TPTCustomShellList(QWidget* parent)
     m_timer->OnTimer = [this](framework::TObject* sender) { TimerElapsed(sender); };
     SetSmallImages(m_smallImages);
     InitImageLists();
-    PTDeviceChangeHandler()->Add(
-        { [](void* self, TPTDeviceChangeHandler* sender, TMessage& message) {
-             framework::Guarded([&] {
-                 static_cast<TPTCustomShellList*>(self)->DeviceChangeDetected(sender, message);
-             });
-         },
-            this });
+    PTDeviceChangeHandler()->Add(DeviceChangeSubscription());
 }
 
 TPTCustomShellList::~TPTCustomShellList()
 {
-    PTDeviceChangeHandler()->Remove({ nullptr, this });
+    PTDeviceChangeHandler()->Remove(DeviceChangeSubscription());
     if (Columns().Count() > 0 && m_saveWidths)
         RememberWidths();
     // Our Delete frees the items' shData; the base's destructor could only reach its own.
@@ -201,6 +182,17 @@ TPTCustomShellList::~TPTCustomShellList()
     ShellMemFree(m_folderIdList);
     if (m_details)
         m_details->Release();
+}
+
+TPTDeviceChangeEvent TPTCustomShellList::DeviceChangeSubscription()
+{
+    // One code for subscribing and unsubscribing, so that the relay finds this list again.
+    return { [](void* self, TPTDeviceChangeHandler* sender, TMessage& message) {
+                framework::Guarded([&] {
+                    static_cast<TPTCustomShellList*>(self)->DeviceChangeDetected(sender, message);
+                });
+            },
+        this };
 }
 
 void TPTCustomShellList::InitImageLists()
@@ -224,7 +216,7 @@ void TPTCustomShellList::SetAllocBy(int count)
 
 bool TPTCustomShellList::Loading() const { return framework::ComponentLoading(this); }
 
-bool TPTCustomShellList::LabelEditing() const { return state() == QAbstractItemView::EditingState; }
+bool TPTCustomShellList::IsEditing() const { return state() == QAbstractItemView::EditingState; }
 
 // ---- Folder and links
 
@@ -244,7 +236,7 @@ void TPTCustomShellList::HandleOnFolderChanged(TPTShellLocator*)
     } changed { *this };
     if (m_reentry != 0)
         return;
-    TRaise raised(m_reentry);
+    framework::TRaised raised(m_reentry);
     if (m_tree && m_treeObject)
         m_tree->LinkSelectIdList(m_folder->GetIdList());
     else if (m_combo && m_comboObject)
@@ -401,7 +393,7 @@ void TPTCustomShellList::FillItems()
 {
     if (!HandleAllocated())
         return;
-    if (m_busy || LabelEditing()) {
+    if (m_busy || IsEditing()) {
         m_refreshPending = true;
         return;
     }
@@ -643,7 +635,7 @@ void TPTCustomShellList::Delete(TListItem* item)
 
 void TPTCustomShellList::RefreshItems()
 {
-    if (m_busy || LabelEditing()) {
+    if (m_busy || IsEditing()) {
         m_refreshPending = true;
         return;
     }
@@ -877,7 +869,7 @@ void TPTCustomShellList::TimerElapsed(framework::TObject*)
 {
     m_timer->SetEnabled(false);
     {
-        TRaise raised(m_reentry);
+        framework::TRaised raised(m_reentry);
         Synchronize(true);
     }
     RefreshItems();

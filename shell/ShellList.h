@@ -184,6 +184,8 @@ public:
     [[nodiscard]] PCItemIDList CurrentFolderIdList() const { return m_folderIdList; }
     [[nodiscard]] IShellFolder_NRC* CurrentFolder() const { return m_folderInterface; }
     [[nodiscard]] bool Busy() const { return m_busy; }
+    // A caption is being edited in place.
+    [[nodiscard]] bool IsEditing() const;
     [[nodiscard]] bool RefreshPending() const { return m_refreshPending; }
     [[nodiscard]] bool RefreshTimerRunning() const { return m_timer->Enabled(); }
     // The list's own image lists, showing the system's images.
@@ -247,6 +249,7 @@ protected:
 private:
     friend class TPTShListData;
 
+    [[nodiscard]] TPTDeviceChangeEvent DeviceChangeSubscription();
     void HandleOnFolderChanged(TPTShellLocator* sender);
     void TimerElapsed(framework::TObject* sender);
     void AMChangeNotify();
@@ -269,7 +272,6 @@ private:
     [[nodiscard]] bool WantsSpecialKey(const QKeyEvent& key);
     void AddItemFor(TPTShListData* data, std::uint32_t attributes, IShellDetails_NRC* details);
     void RebuildPatterns();
-    [[nodiscard]] bool LabelEditing() const;
     [[nodiscard]] bool Loading() const;
     [[nodiscard]] int CompareItems(framework::TListItem* first, framework::TListItem* second);
     void RememberWidths();

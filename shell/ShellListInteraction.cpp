@@ -217,7 +217,7 @@ void TPTCustomShellList::GoUp(int levels)
 void TPTCustomShellList::KeyDown(int& key, Qt::KeyboardModifiers shift)
 {
     TPTCustomListView::KeyDown(key, shift);
-    if (LabelEditing() || !HasOption(ptsloDefaultKeyHandling))
+    if (IsEditing() || !HasOption(ptsloDefaultKeyHandling))
         return;
     const int pressed = key;
     const TShortCut shortcut = ShortCut(pressed, shift);
@@ -260,7 +260,7 @@ void TPTCustomShellList::KeyDown(int& key, Qt::KeyboardModifiers shift)
 
 void TPTCustomShellList::KeyPress(int& key)
 {
-    if (LabelEditing() || !HasOption(ptsloDefaultKeyHandling))
+    if (IsEditing() || !HasOption(ptsloDefaultKeyHandling))
         return;
     if (key == Qt::Key_Backspace) {
         key = 0;
@@ -298,7 +298,7 @@ void TPTCustomShellList::mouseDoubleClickEvent(QMouseEvent* event)
 
 bool TPTCustomShellList::WantsSpecialKey(const QKeyEvent& key)
 {
-    if (LabelEditing())
+    if (IsEditing())
         return true;
     if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter)
         return false;
@@ -337,7 +337,7 @@ bool TPTCustomShellList::edit(const QModelIndex& index, EditTrigger trigger, QEv
 void TPTCustomShellList::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     TPTCustomListView::closeEditor(editor, hint);
-    if (m_refreshPending && !LabelEditing() && !m_busy) {
+    if (m_refreshPending && !IsEditing() && !m_busy) {
         m_refreshPending = false;
         framework::Guarded([this] { RefreshItems(); });
     }
