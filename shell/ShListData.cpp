@@ -1,6 +1,7 @@
 #include "ShListData.h"
 
 #include "FileInfo.h"
+#include "FindFile.h"
 #include "IdListArray.h"
 #include "ShellHeld.h"
 #include "ShellList.h"
@@ -10,9 +11,6 @@
 #include <QLocale>
 
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace sondrel::shell {
 
@@ -149,20 +147,26 @@ void TPTShListData::GetExtraData()
     const std::string path = GetPathName();
     // The items of "Computer" are drive roots, which show no size or date.
     const bool driveRoot = ShellFindCSIDLFromIdList(m_owner->CurrentFolderIdList()) == csidlDrives;
-    struct statx facts
-    {
-    };
-    const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_BTIME;
-    // Links show what they open; a dangling one shows itself.
-    if (!path.empty() && !driveRoot
-        && (statx(AT_FDCWD, path.c_str(), 0, mask, &facts) == 0
-            || statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, mask, &facts) == 0)) {
-        if (!S_ISDIR(facts.stx_mode))
-            m_sizeText = ShellSizeText(facts.stx_size);
-        std::int64_t when = facts.stx_mtime.tv_sec;
-        if (when == 0 && (facts.stx_mask & STATX_BTIME))
-            when = facts.stx_btime.tv_sec;
-        m_modifiedText = LocalDateTime(when).toStdString();
+    WIN32_FIND_DATAA found;
+    HANDLE search
+        = path.empty() || driveRoot ? INVALID_HANDLE_VALUE : FindFirstFileA(path.c_str(), &found);
+    // Names here may hold the search's own wildcards: only the entry of exactly this name counts.
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    while (search != INVALID_HANDLE_VALUE && name != found.cFileName)
+        if (!FindNextFileA(search, &found)) {
+            FindClose(search);
+            search = INVALID_HANDLE_VALUE;
+        }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            m_sizeText = ShellSizeText(
+                static_cast<std::uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow);
+        const FILETIME& when = (found.ftLastWriteTime.dwLowDateTime != 0
+                                   || found.ftLastWriteTime.dwHighDateTime != 0)
+            ? found.ftLastWriteTime
+            : found.ftCreationTime;
+        m_modifiedText = LocalDateTime(platform::FileTimeToUnixSeconds(when)).toStdString();
     }
     if (!(GetAttributes() & SFGAO_FILESYSTEM)) {
         m_typeText = PTLoadStr(LoadLibraryString(_SSystemFolder));

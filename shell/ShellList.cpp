@@ -1,6 +1,7 @@
 #include "ShellList.h"
 
 #include "Cursor.h"
+#include "FindFile.h"
 #include "Form.h"
 #include "Guard.h"
 #include "IdListArray.h"
@@ -8,6 +9,7 @@
 #include "ShellErrors.h"
 #include "ShellHeld.h"
 #include "SystemImageList.h"
+#include "Win32Error.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -16,9 +18,6 @@
 
 #include <algorithm>
 #include <vector>
-
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace sondrel::shell {
 
@@ -113,43 +112,6 @@ namespace {
         TItemsUpdate& operator=(const TItemsUpdate&) = delete;
     };
 
-    // The file-name patterns of the shell, matched as its folder search matches them: "*" is any
-    // run of characters, "?" any one; a pattern ending in ".*" also takes names without an
-    // extension, one ending in "." only those. Both sides are upper case already.
-    bool MatchesFrom(const QString& name, int n, const QString& pattern, int p)
-    {
-        while (p < pattern.size()) {
-            const QChar c = pattern[p];
-            if (c == QLatin1Char('*')) {
-                while (p < pattern.size() && pattern[p] == QLatin1Char('*'))
-                    ++p;
-                if (p == pattern.size())
-                    return true;
-                for (int k = n; k <= name.size(); ++k)
-                    if (MatchesFrom(name, k, pattern, p))
-                        return true;
-                return false;
-            }
-            if (n == name.size())
-                break;
-            if (c != QLatin1Char('?') && c != name[n])
-                return false;
-            ++p;
-            ++n;
-        }
-        if (n == name.size() && p == pattern.size())
-            return true;
-        // "NAME.*" and "NAME." stand for NAME when it has no extension.
-        const QStringView rest = QStringView(pattern).mid(p);
-        return n == name.size() && !name.contains(QLatin1Char('.'))
-            && (rest == QLatin1String(".*") || rest == QLatin1String("."));
-    }
-
-    bool MatchesPattern(const QString& name, const QString& pattern)
-    {
-        return MatchesFrom(name, 0, pattern, 0);
-    }
-
     QString UpperName(const std::string& name) { return QFile::decodeName(name.c_str()).toUpper(); }
 
 } // namespace
@@ -232,6 +194,8 @@ void TPTCustomShellList::HandleOnFolderChanged(TPTShellLocator*)
             // Fires also when the fill failed; a failure of its own only when none is passing.
             if (std::uncaught_exceptions() == 0)
                 List.FolderChanged();
+            else
+                framework::Guarded([this] { List.FolderChanged(); });
         }
     } changed { *this };
     if (m_reentry != 0)
@@ -341,35 +305,24 @@ void TPTCustomShellList::FilterPreApply()
     if (!m_patterns)
         RebuildPatterns();
     m_filterNames = std::make_unique<std::set<std::string>>();
-    // The folder is read once for all patterns; a folder that cannot be read lets no file
-    // through, as a failing search stops the patterns after it.
-    DIR* dir = opendir(path.c_str());
-    if (!dir)
-        return;
-    struct Entry
-    {
-        QString Upper;
-    };
-    std::vector<Entry> files;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        bool folder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
-            struct stat facts
-            {
-            };
-            folder = fstatat(dirfd(dir), entry->d_name, &facts, 0) == 0 && S_ISDIR(facts.st_mode);
+    if (!path.ends_with('/'))
+        path += '/';
+    for (const QString& pattern : *m_patterns) {
+        WIN32_FIND_DATAA found;
+        const std::string spec = path + QFile::encodeName(pattern).toStdString();
+        HANDLE search = FindFirstFileA(spec.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            // A pattern that matches nothing adds nothing; any other failure ends the search.
+            if (GetLastError() == ERROR_FILE_NOT_FOUND)
+                continue;
+            break;
         }
-        if (!folder)
-            files.push_back({ UpperName(name) });
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                m_filterNames->insert(UpperName(found.cFileName).toStdString());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
     }
-    closedir(dir);
-    for (const QString& pattern : *m_patterns)
-        for (const Entry& file : files)
-            if (MatchesPattern(file.Upper, pattern))
-                m_filterNames->insert(file.Upper.toStdString());
 }
 
 bool TPTCustomShellList::FilterApply(const std::string& name, std::uint32_t attributes)

@@ -48,26 +48,6 @@ struct STGMEDIUM
     class IUnknown_NRC* pUnkForRelease = nullptr;
 };
 
-struct FILETIME
-{
-    DWORD dwLowDateTime = 0;
-    DWORD dwHighDateTime = 0;
-};
-
-struct WIN32_FIND_DATAA
-{
-    DWORD dwFileAttributes = 0;
-    FILETIME ftCreationTime;
-    FILETIME ftLastAccessTime;
-    FILETIME ftLastWriteTime;
-    DWORD nFileSizeHigh = 0;
-    DWORD nFileSizeLow = 0;
-    DWORD dwReserved0 = 0;
-    DWORD dwReserved1 = 0;
-    char cFileName[MAX_PATH] = {};
-    char cAlternateFileName[14] = {};
-};
-
 class IUnknown_NRC
 {
 public:

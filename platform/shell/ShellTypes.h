@@ -194,11 +194,6 @@ constexpr UINT SHGFI_TYPENAME = 0x0400;
 constexpr UINT SHGFI_ATTRIBUTES = 0x0800;
 constexpr UINT SHGFI_SYSICONINDEX = 0x4000;
 
-constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
-constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x02;
-constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
-constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
-
 // Display names are bytes; a Linux path may be 4,096 bytes long, so this buffer is not MAX_PATH.
 constexpr std::size_t kShellPathMax = 4096;
 struct SHFILEINFOA

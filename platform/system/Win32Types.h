@@ -32,4 +32,31 @@ struct LARGE_INTEGER
 
 constexpr int MAX_PATH = 260;
 
+// File attributes, as a folder search reports them.
+constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x01;
+constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x02;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+// A time as 100-nanosecond intervals since 1601-01-01 UTC, split into halves.
+struct FILETIME
+{
+    DWORD dwLowDateTime = 0;
+    DWORD dwHighDateTime = 0;
+};
+
+struct WIN32_FIND_DATAA
+{
+    DWORD dwFileAttributes = 0;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh = 0;
+    DWORD nFileSizeLow = 0;
+    DWORD dwReserved0 = 0;
+    DWORD dwReserved1 = 0;
+    char cFileName[MAX_PATH] = {};
+    char cAlternateFileName[14] = {};
+};
+
 } // namespace win32
