@@ -360,7 +360,10 @@ std::int32_t TPTCustomListView::CustomDrawNotify(TNMCustomDraw& record)
 {
     std::int32_t result = CDRF_DODEFAULT;
     m_customDraw.reset();
-    m_customDraw = PTCustomDraw(record, result);
+    // Painting goes on with the default look when a drawing handler fails; the failure is
+    // reported once the paint is over.
+    if (!framework::GuardedQuery([&] { m_customDraw = PTCustomDraw(record, result); }))
+        result = CDRF_DODEFAULT;
     return result;
 }
 

@@ -1,12 +1,14 @@
 // Custom drawing of the tree and list bases on real widgets: which notifications come, what a
 // handler's font, brush and flags do to the painted pixels, and whose result survives.
 
+#include "Application.h"
 #include "UPTTreeList.h"
 
 #include <QTest>
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 using namespace sondrel::framework;
 using namespace sondrel::shell;
@@ -246,7 +248,39 @@ private Q_SLOTS:
         // The pre-paint stages always ask for the items.
         QCOMPARE(view.Log->at(0).Result & CDRF_NOTIFYITEMDRAW, CDRF_NOTIFYITEMDRAW);
     }
+
+    void aFailingHandlerLeavesTheDefaultLookAndIsReportedAfterThePaint_data() { AddKinds(); }
+    void aFailingHandlerLeavesTheDefaultLookAndIsReportedAfterThePaint()
+    {
+        QFETCH(bool, tree);
+        TView view = MakeView(tree);
+        const QImage before = view.Paint();
+        QStringList reported;
+        Application->OnException = [&](TObject*, std::exception_ptr error) {
+            reported << TApplication::ExceptionMessage(error);
+        };
+        view.SetHandler(
+            [](TPTCustomDraw* cd, const QString& text) {
+                cd->Brush().SetColor(clLime);
+                if (text == QStringLiteral("yyyyyyyy"))
+                    throw std::runtime_error("drawing failed");
+            },
+            false);
+        const QImage after = view.Paint();
+        // The row whose handler failed is drawn as it was; the one before it as its handler said.
+        QCOMPARE(Crop(after, view.RowRect(1)), Crop(before, view.RowRect(1)));
+        QVERIFY(CountPixels(after, view.RowRect(0), IsLime) > 0);
+        QVERIFY(reported.isEmpty()); // no box inside a paint
+        QTRY_COMPARE(reported, QStringList { QStringLiteral("drawing failed") });
+        Application->OnException = nullptr;
+    }
 };
 
-QTEST_MAIN(CustomDrawTest)
+int main(int argc, char** argv)
+{
+    // The application object is what reports a failing handler.
+    TApplication application(argc, argv);
+    CustomDrawTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "CustomDrawTest.moc"
