@@ -7,6 +7,7 @@
 #include "ShellList.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -176,6 +177,30 @@ private Q_SLOTS:
         QTest::keyClick(&list, Qt::Key_Backspace);
         QCOMPARE(fills, 0);
         QCOMPARE(list.Folder().GetPathName(), Bytes(m_dir.path()));
+    }
+
+    void enterOnAFolderIsTheListsNotTheWindowsDefault()
+    {
+        QWidget window;
+        int defaults = 0;
+        auto* action = new QAction(&window);
+        action->setShortcut(Qt::Key_Return);
+        window.addAction(action);
+        connect(action, &QAction::triggered, &window, [&] { ++defaults; });
+        auto* list = new TPTShellList(&window);
+        list->resize(300, 200);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        list->Folder().SetPathName(Bytes(m_dir.path()));
+        list->setFocus();
+        // On a file the window's default takes Enter; on a folder the list keeps it.
+        list->SetSelected(ItemNamed(*list, QStringLiteral("file.txt")));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(defaults, 1);
+        list->SetSelected(ItemNamed(*list, QStringLiteral("sub")));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(defaults, 1);
+        QCOMPARE(list->Folder().GetPathName(), Bytes(Path(QStringLiteral("sub"))));
     }
 
     void renamingGoesThroughTheNamespaceWithTheTrimmedName()
