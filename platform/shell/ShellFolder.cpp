@@ -79,6 +79,18 @@ namespace {
         return S_OK;
     }
 
+    // The item of a list of exactly one, checked as DecodeItems checks it; empty otherwise.
+    std::optional<Item> SingleItem(PCIDLIST list)
+    {
+        if (list == nullptr)
+            return std::nullopt;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(list);
+        const std::size_t size = idlist::ReadItemSize(bytes);
+        if (size == 0 || idlist::ListSize(list) != size + idlist::kTerminator)
+            return std::nullopt;
+        return idlist::DecodeItem(bytes, size);
+    }
+
 } // namespace
 
 ShellFolder* ShellFolder::Create(Location location, std::string absoluteItems)
@@ -290,17 +302,25 @@ HRESULT ShellFolder::BindToStorage(PCIDLIST, IBindCtx*, REFIID, void** out)
 
 HRESULT ShellFolder::CompareIDs(LPARAM lParam, PCIDLIST first, PCIDLIST second)
 {
+    const int column = static_cast<int>(lParam & SHCIDS_COLUMNMASK);
+    HRESULT error = S_OK;
+    // Children, as a view sorts them, are compared in place: a sort compares each about log n
+    // times, and decoding into a list of items would cost more than the comparison.
+    if (const auto x = SingleItem(first), y = SingleItem(second); x && y) {
+        if (!CanDescend(m_location, *x) || !CanDescend(m_location, *y))
+            return E_INVALIDARG;
+        const int order = CompareItems(m_location, column, *x, *y, error);
+        return FAILED(error) ? error : MakeCompareResult(order);
+    }
     const auto a = DecodeItems(first);
     const auto b = DecodeItems(second);
     if (!a || !b)
         return E_INVALIDARG;
     if (a->empty() || b->empty())
         return MakeCompareResult(a->empty() == b->empty() ? 0 : a->empty() ? -1 : 1);
-    if (!Descend(m_location, a->front()) || !Descend(m_location, b->front()))
+    if (!CanDescend(m_location, a->front()) || !CanDescend(m_location, b->front()))
         return E_INVALIDARG;
-    HRESULT error = S_OK;
-    const int order = CompareItems(
-        m_location, static_cast<int>(lParam & SHCIDS_COLUMNMASK), a->front(), b->front(), error);
+    const int order = CompareItems(m_location, column, a->front(), b->front(), error);
     if (FAILED(error))
         return error;
     if (order != 0 || (a->size() == 1 && b->size() == 1))

@@ -10,6 +10,7 @@
 #include <QCollator>
 #include <QFile>
 #include <QLocale>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
@@ -67,8 +68,28 @@ BytePath EntryPath(const Location& parent, const Item& item)
     return JoinPath(item.ItemKind == Kind::TrashEntry ? item.Trash : parent.Path, item.Payload);
 }
 
+bool CanDescend(const Location& parent, const Item& item)
+{
+    switch (item.ItemKind) {
+    case Kind::Home:
+    case Kind::Computer:
+    case Kind::Trash:
+        return parent.Where == Place::Desktop;
+    case Kind::Drive:
+        return parent.Where == Place::Computer;
+    case Kind::Entry:
+        return parent.Where != Place::Computer;
+    case Kind::TrashEntry:
+        // Only a trash of a file system mounted now; a list kept from before leads nowhere.
+        return parent.Where == Place::Trash && OtherTrashTop(item.Trash);
+    }
+    return false;
+}
+
 std::optional<Location> Descend(const Location& parent, const Item& item)
 {
+    if (!CanDescend(parent, item))
+        return std::nullopt;
     Location child;
     child.InTrash = parent.InTrash;
     child.OtherTrash = parent.OtherTrash;
@@ -77,8 +98,6 @@ std::optional<Location> Descend(const Location& parent, const Item& item)
     case Kind::Home:
     case Kind::Computer:
     case Kind::Trash: {
-        if (parent.Where != Place::Desktop)
-            return std::nullopt;
         const ShellEnvironment& env = CurrentEnvironment();
         if (item.ItemKind == Kind::Home) {
             child.Where = Place::Home;
@@ -95,8 +114,6 @@ std::optional<Location> Descend(const Location& parent, const Item& item)
         return child;
     }
     case Kind::Drive: {
-        if (parent.Where != Place::Computer)
-            return std::nullopt;
         child.Where = Place::Drive;
         child.Path = BytePath(item.Payload);
         std::shared_ptr<const DriveList> keep;
@@ -107,15 +124,10 @@ std::optional<Location> Descend(const Location& parent, const Item& item)
         return child;
     }
     case Kind::Entry:
-        if (parent.Where == Place::Computer)
-            return std::nullopt;
         child.Where = Place::Entry;
         child.Path = JoinPath(parent.Path, item.Payload);
         return child;
     case Kind::TrashEntry:
-        // Only a trash of a file system mounted now; a list kept from before leads nowhere.
-        if (parent.Where != Place::Trash || !OtherTrashTop(item.Trash))
-            return std::nullopt;
         child.Where = Place::Entry;
         child.Path = EntryPath(parent, item);
         child.OtherTrash = true;
@@ -447,7 +459,10 @@ namespace {
                     y = y.sliced(1);
                 order = x.size() != y.size() ? (x.size() < y.size() ? -1 : 1) : x.compare(y);
             } else {
-                order = collator.compare(a.sliced(i, endA - i), b.sliced(j, endB - j));
+                // Equal runs, such as the common stem of numbered names, are equal in any
+                // collation; the collator is by far the dearest step.
+                const QStringView x = a.sliced(i, endA - i), y = b.sliced(j, endB - j);
+                order = x == y ? 0 : collator.compare(x, y);
             }
             if (order != 0)
                 return order;
@@ -457,17 +472,39 @@ namespace {
         return i < a.size() ? 1 : j < b.size() ? -1 : 0;
     }
 
+    bool WidenAscii(std::string_view bytes, QVarLengthArray<char16_t, 256>& wide)
+    {
+        wide.resize(static_cast<qsizetype>(bytes.size()));
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (byte >= 0x80)
+                return false;
+            wide[static_cast<qsizetype>(i)] = byte;
+        }
+        return true;
+    }
+
 } // namespace
 
 int CompareNames(std::string_view first, std::string_view second)
 {
     if (first == second)
         return 0;
-    const QString a
-        = QFile::decodeName(QByteArray::fromRawData(first.data(), static_cast<int>(first.size())));
-    const QString b = QFile::decodeName(
-        QByteArray::fromRawData(second.data(), static_cast<int>(second.size())));
-    const int order = NaturalCompare(a, b);
+    int order = 0;
+    // Most names are ASCII, which decodes by widening; sorting a folder compares each name
+    // about log n times, so the decoder's allocations would dominate the sort.
+    QVarLengthArray<char16_t, 256> wideA;
+    QVarLengthArray<char16_t, 256> wideB;
+    if (WidenAscii(first, wideA) && WidenAscii(second, wideB)) {
+        order = NaturalCompare(
+            QStringView(wideA.data(), wideA.size()), QStringView(wideB.data(), wideB.size()));
+    } else {
+        const QString a = QFile::decodeName(
+            QByteArray::fromRawData(first.data(), static_cast<int>(first.size())));
+        const QString b = QFile::decodeName(
+            QByteArray::fromRawData(second.data(), static_cast<int>(second.size())));
+        order = NaturalCompare(a, b);
+    }
     if (order != 0)
         return order < 0 ? -1 : 1;
     return first < second ? -1 : 1;

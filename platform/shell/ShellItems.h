@@ -34,6 +34,8 @@ struct Location
 
 // The location of `item` inside `parent`; empty when the item cannot stand there.
 [[nodiscard]] std::optional<Location> Descend(const Location& parent, const idlist::Item& item);
+// Whether `item` can stand inside `parent`, as Descend decides it, without building the location.
+[[nodiscard]] bool CanDescend(const Location& parent, const idlist::Item& item);
 
 // Where the entry or trash entry `item` of the folder at `parent` lives.
 [[nodiscard]] BytePath EntryPath(const Location& parent, const idlist::Item& item);
