@@ -88,6 +88,27 @@ Material MakeXattrFiles(const std::string& folder, int count, std::string& probl
     return material;
 }
 
+bool MakeEmptyFiles(const std::string& folder, int count, std::string& problem)
+{
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+        problem = Failed("cannot make", folder);
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/empty%06d", i);
+        const std::string path = folder + name;
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+        } else if (errno != EEXIST) {
+            problem = Failed("cannot create", path);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool MakeBigFile(const std::string& path, std::size_t size, std::string& problem)
 {
     struct stat st

@@ -16,6 +16,9 @@ struct Material
 // Returns an empty list and sets `problem` when the folder cannot be filled.
 [[nodiscard]] Material MakeXattrFiles(const std::string& folder, int count, std::string& problem);
 
+// `count` empty files in `folder` (created if absent), names in the order of their numbers.
+[[nodiscard]] bool MakeEmptyFiles(const std::string& folder, int count, std::string& problem);
+
 // A file of `size` pseudo-random bytes at `path`, made unless it already has that size.
 [[nodiscard]] bool MakeBigFile(const std::string& path, std::size_t size, std::string& problem);
 

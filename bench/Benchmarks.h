@@ -12,6 +12,9 @@ struct RatioTarget
     std::string Product; // benchmark names
     std::string Baseline;
     double Limit = 0; // the ratio product/baseline that must not be exceeded; 0 for none
+    // The ratio is divided by this: for the same work at two sizes, the growth in items, so
+    // that 1 means linear growth of the time.
+    double Scale = 1;
 };
 
 // Counting every file of `files` (WalkStreams without a sink) against a loop making the same
@@ -31,5 +34,16 @@ void RegisterDumpPaintBenchmarks(const std::string& family, std::vector<RatioTar
 // item, against readdir and one lstat per name.
 void RegisterShellEnumBenchmarks(
     const std::string& family, const std::string& folder, std::vector<RatioTarget>& targets);
+
+// Filling a shell list (a window, never painted) with the empty files of `small` and of `large`
+// against readdir and one lstat per name of the same folder, and the per-file growth from the
+// smaller folder to the larger; `empty` is an empty folder the list shows between fills.
+void RegisterShellListBenchmarks(const std::string& small, int smallCount, const std::string& large,
+    int largeCount, const std::string& empty, std::vector<RatioTarget>& targets);
+
+// The main window opening `folder` in its file list with the stream count of every item,
+// against readdir + lstat followed by the mirrored count loop over the same folder.
+void RegisterMainWindowBenchmarks(const std::string& family, const std::string& folder,
+    const std::string& empty, std::vector<RatioTarget>& targets);
 
 } // namespace sondrel::bench

@@ -28,10 +28,13 @@ int RatioReporter::PrintRatios(const std::vector<RatioTarget>& targets, std::FIL
         const auto base = m_times.find(target.Baseline);
         if (ours == m_times.end() || base == m_times.end() || base->second.Value <= 0)
             continue;
-        const double ratio = ours->second.Value / base->second.Value;
-        std::fprintf(out, "  %-28s / %-28s %8.3f %s / %8.3f %s = %5.2fx", target.Product.c_str(),
+        const double ratio = ours->second.Value / base->second.Value / target.Scale;
+        std::fprintf(out, "  %-36s / %-36s %8.3f %s / %8.3f %s", target.Product.c_str(),
             target.Baseline.c_str(), ours->second.Value, ours->second.Unit.c_str(),
-            base->second.Value, base->second.Unit.c_str(), ratio);
+            base->second.Value, base->second.Unit.c_str());
+        if (target.Scale != 1)
+            std::fprintf(out, " / %g", target.Scale);
+        std::fprintf(out, " = %5.2fx", ratio);
         if (target.Limit > 0) {
             const bool met = ratio <= target.Limit;
             missed += !met;

@@ -1,3 +1,4 @@
+#include "Baselines.h"
 #include "Benchmarks.h"
 #include "ShellAllocator.h"
 #include "ShellNamespace.h"
@@ -69,34 +70,34 @@ namespace {
         return bytes;
     }
 
-    // The same facts by hand: every name from readdir and one stat of each.
-    std::size_t EnumerateByHand(const std::string& folder)
-    {
-        DIR* dir = ::opendir(folder.c_str());
-        if (dir == nullptr)
-            return 0;
-        std::size_t bytes = 0;
-        while (const dirent* entry = ::readdir(dir)) {
-            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
-                continue;
-            struct stat st
-            {
-            };
-            const std::string path = folder + "/" + entry->d_name;
-            const bool found = ::lstat(path.c_str(), &st) == 0;
-            const std::string text = entry->d_name;
-            bytes += text.size() + (found && (st.st_mode & 0222) != 0 ? 1 : 0);
-        }
-        ::closedir(dir);
-        return bytes;
-    }
-
 } // namespace
+
+// The same facts by hand: every name from readdir and one stat of each.
+std::size_t ReaddirStat(const std::string& folder)
+{
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    std::size_t bytes = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        struct stat st
+        {
+        };
+        const std::string path = folder + "/" + entry->d_name;
+        const bool found = ::lstat(path.c_str(), &st) == 0;
+        const std::string text = entry->d_name;
+        bytes += text.size() + (found && (st.st_mode & 0222) != 0 ? 1 : 0);
+    }
+    ::closedir(dir);
+    return bytes;
+}
 
 void RegisterShellEnumBenchmarks(
     const std::string& family, const std::string& folder, std::vector<RatioTarget>& targets)
 {
-    if (EnumerateNamespace(folder) != EnumerateByHand(folder))
+    if (EnumerateNamespace(folder) != ReaddirStat(folder))
         std::fprintf(
             stderr, "sondrel-bench: %s: the namespace and readdir disagree\n", family.c_str());
     const std::string product = family + "/namespace";
@@ -111,7 +112,7 @@ void RegisterShellEnumBenchmarks(
     benchmark::RegisterBenchmark(baseline.c_str(),
         [folder](benchmark::State& state) {
             for (auto _ : state)
-                benchmark::DoNotOptimize(EnumerateByHand(folder));
+                benchmark::DoNotOptimize(ReaddirStat(folder));
         })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

@@ -4,11 +4,10 @@
 // benchmark beside its baselines and prints the ratios. --prepare makes the material and stops,
 // for the whole-process comparisons bench/run makes with the same files.
 
+#include "Application.h"
 #include "BenchMaterial.h"
 #include "Benchmarks.h"
 #include "RatioReporter.h"
-
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -21,6 +20,8 @@ namespace {
 
 constexpr int kLocalFiles = 10000;
 constexpr int kNtfsFiles = 1000;
+constexpr int kFewEmptyFiles = 10000;
+constexpr int kManyEmptyFiles = 100000;
 constexpr std::size_t kBigFileSize = 16u << 20;
 
 bool TakeOption(const char* arg, const char* name, std::string& value)
@@ -53,11 +54,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: sondrel-bench --data=DIR [--ntfs=DIR] [--prepare] ...\n");
         return 2;
     }
-    // Painting needs the GUI's fonts, not a screen.
+    // Painting and the windows need the GUI's fonts and widgets, not a screen.
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     int guiArgc = 1;
-    QGuiApplication gui(guiArgc, argv);
+    sondrel::framework::TApplication gui(guiArgc, argv);
     int restCount = static_cast<int>(rest.size());
     benchmark::Initialize(&restCount, rest.data());
 
@@ -69,6 +70,15 @@ int main(int argc, char** argv)
     }
     const std::string big = data + "/big.bin";
     if (!MakeBigFile(big, kBigFileSize, problem)) {
+        std::fprintf(stderr, "sondrel-bench: %s\n", problem.c_str());
+        return 1;
+    }
+    const std::string fewEmpty = data + "/empty" + std::to_string(kFewEmptyFiles);
+    const std::string manyEmpty = data + "/empty" + std::to_string(kManyEmptyFiles);
+    const std::string none = data + "/none";
+    if (!MakeEmptyFiles(fewEmpty, kFewEmptyFiles, problem)
+        || !MakeEmptyFiles(manyEmpty, kManyEmptyFiles, problem)
+        || !MakeEmptyFiles(none, 0, problem)) {
         std::fprintf(stderr, "sondrel-bench: %s\n", problem.c_str());
         return 1;
     }
@@ -88,6 +98,9 @@ int main(int argc, char** argv)
     RegisterListBenchmarks("list_16MB", big, targets);
     RegisterDumpPaintBenchmarks("dump_paint", targets);
     RegisterShellEnumBenchmarks("shell_enum_10000", data + "/many", targets);
+    RegisterShellListBenchmarks(
+        fewEmpty, kFewEmptyFiles, manyEmpty, kManyEmptyFiles, none, targets);
+    RegisterMainWindowBenchmarks("main_window_open_10000", data + "/many", none, targets);
     if (!onNtfs.Files.empty())
         RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
 
