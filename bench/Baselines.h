@@ -19,4 +19,7 @@ namespace sondrel::bench {
 // the name bytes and writable items, for the namespace's enumeration to agree with.
 [[nodiscard]] std::size_t ReaddirStat(const std::string& folder);
 
+// Reads up to `size` bytes of `path` into `buffer` with read(2); returns how many it read.
+std::size_t ReadWholeFile(const std::string& path, std::uint8_t* buffer, std::size_t size);
+
 } // namespace sondrel::bench

@@ -46,4 +46,9 @@ void RegisterShellListBenchmarks(const std::string& small, int smallCount, const
 void RegisterMainWindowBenchmarks(const std::string& family, const std::string& folder,
     const std::string& empty, std::vector<RatioTarget>& targets);
 
+// The main window selecting the file `path` (one 16 MB data stream) until the dump of its data
+// stream is painted, against reading its 16 MB into a new buffer.
+void RegisterSelectDumpBenchmarks(
+    const std::string& family, const std::string& path, std::vector<RatioTarget>& targets);
+
 } // namespace sondrel::bench

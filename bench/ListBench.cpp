@@ -1,3 +1,4 @@
+#include "Baselines.h"
 #include "Benchmarks.h"
 #include "StreamWalk.h"
 
@@ -29,22 +30,6 @@ namespace {
         std::uint64_t m_bytes = 0;
     };
 
-    std::size_t ReadWhole(const std::string& path, std::uint8_t* buffer, std::size_t size)
-    {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return 0;
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = ::read(fd, buffer + done, size - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        ::close(fd);
-        return done;
-    }
-
     std::size_t FileSize(const std::string& path)
     {
         struct stat st
@@ -54,6 +39,22 @@ namespace {
     }
 
 } // namespace
+
+std::size_t ReadWholeFile(const std::string& path, std::uint8_t* buffer, std::size_t size)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buffer + done, size - done);
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return done;
+}
 
 void RegisterListBenchmarks(
     const std::string& family, const std::string& path, std::vector<RatioTarget>& targets)
@@ -77,7 +78,7 @@ void RegisterListBenchmarks(
             std::uint64_t bytes = 0;
             for (auto _ : state) {
                 std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]);
-                bytes += ReadWhole(path, buffer.get(), size);
+                bytes += ReadWholeFile(path, buffer.get(), size);
                 benchmark::DoNotOptimize(buffer.get());
             }
             state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
@@ -91,7 +92,7 @@ void RegisterListBenchmarks(
             std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]());
             std::uint64_t bytes = 0;
             for (auto _ : state) {
-                bytes += ReadWhole(path, buffer.get(), size);
+                bytes += ReadWholeFile(path, buffer.get(), size);
                 benchmark::DoNotOptimize(buffer.get());
             }
             state.SetBytesProcessed(static_cast<std::int64_t>(bytes));

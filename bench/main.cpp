@@ -101,6 +101,7 @@ int main(int argc, char** argv)
     RegisterShellListBenchmarks(
         fewEmpty, kFewEmptyFiles, manyEmpty, kManyEmptyFiles, none, targets);
     RegisterMainWindowBenchmarks("main_window_open_10000", data + "/many", none, targets);
+    RegisterSelectDumpBenchmarks("select_dump_16MB", big, targets);
     if (!onNtfs.Files.empty())
         RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
 
