@@ -200,8 +200,9 @@ void TMainForm::StreamListSelectItem(TObject*, TListItem* Item, bool)
         return;
     if (!FileListCurrentHasPath())
         return;
-    const std::uint32_t length = streams::DumpStream(PaintBox1->Canvas(), Item);
-    PaintBox1->SetHeight(static_cast<int>(streams::DumpHeight(length)));
+    (void)streams::DumpStream(PaintBox1->Canvas(), Item);
+    // The dump's height, with one more line where the content could not be read whole.
+    PaintBox1->SetHeight(static_cast<int>(streams::DumpPaneHeight(Item)));
     StreamLabel->SetCaption(StreamList->Selected()->Caption());
 }
 

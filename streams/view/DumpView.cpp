@@ -37,7 +37,27 @@ std::uint32_t DumpStream(framework::TCanvas& canvas, const framework::TListItem*
     if (!info)
         return 0;
     PaintDump(canvas, info->Data.get(), info->DataLength);
+    if (!info->ReadError.empty()) {
+        const int y = static_cast<int>(DumpLineCount(info->DataLength) * kDumpLinePitch);
+        canvas.TextOut(0, y, QString::fromStdString(DumpReasonLine(info)));
+    }
     return info->DataLength;
+}
+
+std::int64_t DumpPaneHeight(const framework::TListItem* item)
+{
+    const StreamInfo* info = StreamRecord(item);
+    const std::uint32_t length = info ? info->DataLength : 0;
+    // An empty dump's one line is where its reason goes.
+    const bool extra = info && !info->ReadError.empty() && length > 0;
+    return DumpHeight(length) + (extra ? kDumpLinePitch : 0);
+}
+
+std::string DumpReasonLine(const StreamInfo* info)
+{
+    if (!info || info->ReadError.empty())
+        return {};
+    return "(" + info->ReadError + ")";
 }
 
 } // namespace sondrel::streams

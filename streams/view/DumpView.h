@@ -4,8 +4,10 @@
 
 #include "Canvas.h"
 #include "ListItem.h"
+#include "StreamInfo.h"
 
 #include <cstdint>
+#include <string>
 
 namespace sondrel::streams {
 
@@ -13,7 +15,16 @@ namespace sondrel::streams {
 void PaintDump(framework::TCanvas& canvas, const std::uint8_t* data, std::uint32_t length);
 
 // Draws the dump of the stream behind a stream-list item and returns the dump's length in bytes:
-// the content that was loaded, at most 16 MB. Draws nothing and returns 0 without an item.
+// the content that was loaded, at most 16 MB. Draws nothing and returns 0 without an item. A
+// stream whose content could not be read whole gets one more line after its dump saying why,
+// so that a missing content never looks like an empty one.
 std::uint32_t DumpStream(framework::TCanvas& canvas, const framework::TListItem* item);
+
+// The height of the pane that shows DumpStream's drawing of `item`: the dump's height, and the
+// line saying why when the dump is short of the stream's content and has lines of its own.
+[[nodiscard]] std::int64_t DumpPaneHeight(const framework::TListItem* item);
+
+// The line saying why a stream's content is missing or short; empty when it is whole.
+[[nodiscard]] std::string DumpReasonLine(const StreamInfo* info);
 
 } // namespace sondrel::streams

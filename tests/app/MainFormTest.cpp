@@ -428,6 +428,45 @@ private Q_SLOTS:
         QCOMPARE(form.StreamLabel->text(), QString());
     }
 
+    void aStreamThatCannotBeReadSaysWhy()
+    {
+        test::NtfsImage volume;
+        // Streams over 64 KiB can only be written through the Windows-style interface, and
+        // are read back through extended attributes, which hand out no more than 64 KiB.
+        if (!volume.Usable() || !volume.Mount("streams_interface=windows"))
+            QSKIP(qPrintable(
+                QStringLiteral("no NTFS volume: ") + QString::fromStdString(volume.Problem())));
+        test::WriteFile(volume / "large.txt", "main");
+        test::WriteFile(volume / "large.txt:big", std::string(70000, 'b'));
+        volume.Unmount();
+        if (!volume.Mount())
+            QSKIP(qPrintable(QString::fromStdString(volume.Problem())));
+        {
+            app::TMainForm form;
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            ShowFolder(form, volume.MountPoint(), QStringLiteral("large.txt"))->SetSelected(true);
+            TListItem* big = nullptr;
+            for (int i = 0; i < form.StreamList->Items().Count(); ++i)
+                if (form.StreamList->Items()[i]->Caption() == QStringLiteral("big"))
+                    big = form.StreamList->Items()[i];
+            QVERIFY(big);
+            big->SetSelected(true);
+            const streams::StreamInfo* info = streams::StreamRecord(big);
+            QCOMPARE(info->DataLength, 0u);
+            QVERIFY(!info->ReadError.empty());
+            // No bytes: the reason takes the dump's one line, and is drawn there.
+            QCOMPARE(form.PaintBox1->Height(), 16);
+            const QImage pane = form.PaintBox1->grab().toImage();
+            int ink = 0;
+            for (int y = 0; y < std::min(16, pane.height()); ++y)
+                for (int x = 0; x < pane.width(); ++x)
+                    ink += qGray(pane.pixel(x, y)) < 128;
+            QVERIFY(ink > 20);
+        }
+        volume.Unmount();
+    }
+
     void enteringFoldersAndGoingUp()
     {
         test::TempDir dir;

@@ -215,6 +215,39 @@ private Q_SLOTS:
         QCOMPARE(recorder.Texts.size(), 1u);
         QCOMPARE(recorder.Texts[0].Text.indexOf(u'|'), 57);
     }
+
+    void aContentThatCouldNotBeReadWholeSaysWhyBelowItsDump()
+    {
+        streams::StreamInfo info;
+        info.Header.Size.QuadPart = 40;
+        info.Data.reset(new std::uint8_t[20]());
+        info.DataLength = 20; // the read failed after 20 bytes
+        info.ReadError = "Input/output error";
+        TListItem item;
+        item.SetData(&info);
+        TTextRecorder recorder(600, 600);
+        {
+            QPainter painter(&recorder);
+            TCanvas canvas(&painter);
+            UseDumpFont(canvas);
+            QCOMPARE(streams::DumpStream(canvas, &item), 20u);
+        }
+        QCOMPARE(recorder.Texts.size(), 3u);
+        QCOMPARE(recorder.Texts[2].Text, QStringLiteral("(Input/output error)"));
+        QVERIFY(recorder.Texts[2].Baseline.y() > 32 && recorder.Texts[2].Baseline.y() < 48);
+        QCOMPARE(streams::DumpPaneHeight(&item), 48); // two lines of dump, one of reason
+
+        // Nothing read: the reason takes the empty dump's one line.
+        info.Data.reset();
+        info.DataLength = 0;
+        QCOMPARE(streams::DumpPaneHeight(&item), 16);
+        // A whole stream has no such line.
+        info.ReadError.clear();
+        QCOMPARE(streams::DumpReasonLine(&info), std::string());
+        info.Data.reset(new std::uint8_t[40]());
+        info.DataLength = 40;
+        QCOMPARE(streams::DumpPaneHeight(&item), 48);
+    }
 };
 
 QTEST_MAIN(DumpViewTest)
