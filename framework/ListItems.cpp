@@ -132,16 +132,37 @@ void TListItems::Sort(const TLVCompare& compare, std::intptr_t data)
 {
     if (Count() < 2)
         return;
+    std::vector<TListItem*> order;
+    order.reserve(m_items.size());
+    for (const auto& item : m_items)
+        order.push_back(item.get());
+    std::stable_sort(order.begin(), order.end(),
+        [&](TListItem* a, TListItem* b) { return compare(a, b, data) < 0; });
+    (void)Arrange(order);
+}
+
+bool TListItems::Arrange(const std::vector<TListItem*>& order)
+{
+    if (order.size() != m_items.size())
+        return false;
+    std::vector<bool> seen(order.size());
+    for (const TListItem* item : order) {
+        if (!item || item->m_owner != this || seen[static_cast<std::size_t>(item->m_index)])
+            return false;
+        seen[static_cast<std::size_t>(item->m_index)] = true;
+    }
+    if (order.size() < 2)
+        return true;
     Announce();
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<TListItem*> before;
     before.reserve(m_items.size());
     for (const auto& item : m_items)
         before.push_back(item.get());
-    std::stable_sort(m_items.begin(), m_items.end(),
-        [&](const std::unique_ptr<TListItem>& a, const std::unique_ptr<TListItem>& b) {
-            return compare(a.get(), b.get(), data) < 0;
-        });
+    std::vector<std::unique_ptr<TListItem>> arranged(m_items.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        arranged[i] = std::move(m_items[static_cast<std::size_t>(order[i]->m_index)]);
+    m_items = std::move(arranged);
     Renumber(0);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
@@ -150,6 +171,7 @@ void TListItems::Sort(const TLVCompare& compare, std::intptr_t data)
         to.append(createIndex(before[static_cast<std::size_t>(old.row())]->m_index, old.column()));
     changePersistentIndexList(from, to);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    return true;
 }
 
 QModelIndex TListItems::IndexOf(const TListItem* item, int column)

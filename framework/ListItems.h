@@ -47,6 +47,9 @@ public:
 
     // Orders the items by `compare` (stable: equal items keep their order).
     void Sort(const TLVCompare& compare, std::intptr_t data);
+    // Puts the items in the order of `order`, which holds each of them once (a sort made
+    // elsewhere, on keys of the caller's own); false, and nothing changes, when it does not.
+    bool Arrange(const std::vector<TListItem*>& order);
 
     // The model index of an item's column, announcing pending items first.
     [[nodiscard]] QModelIndex IndexOf(const TListItem* item, int column = 0);

@@ -273,7 +273,6 @@ private:
     void AddItemFor(TPTShListData* data, std::uint32_t attributes, IShellDetails_NRC* details);
     void RebuildPatterns();
     [[nodiscard]] bool Loading() const;
-    [[nodiscard]] int CompareItems(framework::TListItem* first, framework::TListItem* second);
     void RememberWidths();
     void DefaultColumns();
     void DetailsColumns(IShellDetails_NRC* details);

@@ -10,8 +10,10 @@
 #include "ShellList.h"
 #include "Uptshconsts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace sondrel::shell {
 
@@ -53,15 +55,13 @@ namespace {
 
     QString LibraryText(int id) { return QString::fromStdString(PTLoadStr(LoadLibraryString(id))); }
 
-    // The folder's order of two items by sort column `column` (1-based; negative: descending);
-    // items without data are equal to all.
-    int CompareData(
-        IShellFolder_NRC* folder, int column, const TPTShListData* a, const TPTShListData* b)
+    // The folder's order of two items' relative lists by sort column `column` (1-based;
+    // negative: descending); an item without a list (no shell data) is equal to all.
+    int CompareLists(IShellFolder_NRC* folder, int column, PCItemIDList a, PCItemIDList b)
     {
         if (!a || !b || !folder)
             return 0;
-        const HRESULT result = folder->CompareIDs(
-            static_cast<LPARAM>(std::abs(column) - 1), a->RelativeIdList(), b->RelativeIdList());
+        const HRESULT result = folder->CompareIDs(static_cast<LPARAM>(std::abs(column) - 1), a, b);
         const int order = SUCCEEDED(result) ? static_cast<std::int16_t>(result & 0xFFFF) : 0;
         return column < 0 ? -order : order;
     }
@@ -229,31 +229,31 @@ void TPTCustomShellList::SortList()
         CustomSort(nullptr, 0);
         return;
     }
-    // Whose data an item holds is looked up once per item here, not at each of the n log n
-    // comparisons: in a large folder those lookups miss the cache and outweigh the sort itself.
-    bool allOwn = true;
-    for (int i = 0; i < Items().Count() && allOwn; ++i) {
-        const void* held = Items()[i]->Data();
-        allOwn = !held || m_ownData.contains(held);
+    // The sort runs on keys held together, each item's relative list beside it: in a large
+    // folder, following item to data to list at each of the n log n comparisons misses the
+    // cache and outweighs the comparisons themselves. Whose data an item holds is looked up once.
+    struct TKey
+    {
+        PCItemIDList Relative;
+        framework::TListItem* Item;
+    };
+    std::vector<TKey> keys;
+    keys.reserve(static_cast<std::size_t>(Items().Count()));
+    for (int i = 0; i < Items().Count(); ++i) {
+        framework::TListItem* item = Items()[i];
+        const TPTShListData* shellData = GetDataFromItem(item);
+        keys.push_back({ shellData ? shellData->RelativeIdList() : nullptr, item });
     }
-    if (allOwn)
-        CustomSort(
-            [this](framework::TListItem* a, framework::TListItem* b, std::intptr_t) {
-                return CompareData(m_folderInterface, m_sortColumn,
-                    static_cast<const TPTShListData*>(a->Data()),
-                    static_cast<const TPTShListData*>(b->Data()));
-            },
-            0);
-    else
-        CustomSort([this](framework::TListItem* a, framework::TListItem* b,
-                       std::intptr_t) { return CompareItems(a, b); },
-            0);
-}
-
-int TPTCustomShellList::CompareItems(framework::TListItem* first, framework::TListItem* second)
-{
-    return CompareData(
-        m_folderInterface, m_sortColumn, GetDataFromItem(first), GetDataFromItem(second));
+    IShellFolder_NRC* folder = m_folderInterface;
+    const int column = m_sortColumn;
+    std::stable_sort(keys.begin(), keys.end(), [folder, column](const TKey& a, const TKey& b) {
+        return CompareLists(folder, column, a.Relative, b.Relative) < 0;
+    });
+    std::vector<framework::TListItem*> order;
+    order.reserve(keys.size());
+    for (const TKey& key : keys)
+        order.push_back(key.Item);
+    (void)Items().Arrange(order);
 }
 
 void TPTCustomShellList::ColClick(framework::TListColumn* column)

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include <algorithm>
 #include <stdexcept>
 
 using namespace sondrel::framework;
@@ -322,6 +323,21 @@ private Q_SLOTS:
         list.CustomSort(nullptr, -1);
         QCOMPARE(Captions(list).mid(2), Words("pear|fig"));
         QVERIFY(list.Log.isEmpty());
+
+        // An order made elsewhere is taken only when it holds every item once.
+        TListItems& items = list.Items();
+        TRecordingList other;
+        other.AddNamed(QStringLiteral("stranger"));
+        QStringList sorted = Captions(list);
+        QVERIFY(!items.Arrange({ items[0], items[1], items[2] }));
+        QVERIFY(!items.Arrange({ items[0], items[0], items[1], items[2] }));
+        QVERIFY(!items.Arrange({ items[0], items[1], items[2], other.Items()[0] }));
+        QCOMPARE(Captions(list), sorted);
+        QVERIFY(items.Arrange({ items[3], items[2], items[1], items[0] }));
+        std::reverse(sorted.begin(), sorted.end());
+        QCOMPARE(Captions(list), sorted);
+        QCOMPARE(list.Selected()->Caption(), QStringLiteral("fig"));
+        QVERIFY(list.selectionModel()->isRowSelected(list.Selected()->Index()));
     }
 
     void editingAsksFirstAndKeepsWhatTheHandlerLeft()
