@@ -1,5 +1,6 @@
 #include "DumpAccessible.h"
 
+#include "DumpView.h"
 #include "HexDump.h"
 #include "PaintBox.h"
 #include "ScrollBox.h"
@@ -90,7 +91,10 @@ namespace {
             const std::int64_t lines = Lines();
             if (lines == 0)
                 return 0;
-            return static_cast<int>(LineStart(lines) - 1);
+            const std::int64_t dump = DumpLines();
+            if (lines > dump) // the reason line ends the text, without a line feed
+                return static_cast<int>(Start(dump) + Reason().size());
+            return static_cast<int>(Start(lines) - 1);
         }
 
         QString text(int start, int end) const override
@@ -100,10 +104,11 @@ namespace {
             end = std::clamp(end, start, std::min(count, start + kMostCharacters));
             QString result;
             result.reserve(end - start);
-            std::int64_t line = LineAt(start);
+            std::int64_t line = At(start);
+            const std::int64_t lines = Lines();
             std::string buffer;
-            while (LineStart(line) < end) {
-                const std::int64_t lineStart = LineStart(line);
+            while (line < lines && Start(line) < end) {
+                const std::int64_t lineStart = Start(line);
                 const QString full = LineText(line, buffer) + u'\n';
                 const std::int64_t from = std::max<std::int64_t>(start, lineStart) - lineStart;
                 const std::int64_t to
@@ -132,10 +137,9 @@ namespace {
                 return text(0, count);
             }
             // Words and sentences of a dump are its lines, as a reader reads them.
-            const std::int64_t line = LineAt(offset);
-            *start = static_cast<int>(LineStart(line));
-            *end = static_cast<int>(
-                std::min<std::int64_t>(LineStart(line) + LineLength(line), count));
+            const std::int64_t line = At(offset);
+            *start = static_cast<int>(Start(line));
+            *end = static_cast<int>(std::min<std::int64_t>(Start(line) + Length(line), count));
             return text(*start, *end);
         }
 
@@ -144,12 +148,12 @@ namespace {
         {
             if (boundary == QAccessible::CharBoundary)
                 return textAtOffset(offset - 1, boundary, start, end);
-            const std::int64_t line = offset <= 0 ? -1 : LineAt(offset) - 1;
+            const std::int64_t line = offset <= 0 ? -1 : At(offset) - 1;
             if (line < 0) {
                 *start = *end = -1;
                 return {};
             }
-            return textAtOffset(static_cast<int>(LineStart(line)), boundary, start, end);
+            return textAtOffset(static_cast<int>(Start(line)), boundary, start, end);
         }
 
         QString textAfterOffset(
@@ -157,12 +161,12 @@ namespace {
         {
             if (boundary == QAccessible::CharBoundary)
                 return textAtOffset(offset + 1, boundary, start, end);
-            const std::int64_t line = LineAt(std::max(0, offset)) + 1;
+            const std::int64_t line = At(std::max(0, offset)) + 1;
             if (line >= Lines()) {
                 *start = *end = -1;
                 return {};
             }
-            return textAtOffset(static_cast<int>(LineStart(line)), boundary, start, end);
+            return textAtOffset(static_cast<int>(Start(line)), boundary, start, end);
         }
 
         QRect characterRect(int offset) const override
@@ -170,8 +174,8 @@ namespace {
             const TGeometry g = Geometry();
             if (!g.box || offset < 0 || offset >= characterCount())
                 return {};
-            const std::int64_t line = LineAt(offset);
-            const int column = static_cast<int>(offset - LineStart(line));
+            const std::int64_t line = At(offset);
+            const int column = static_cast<int>(offset - Start(line));
             const int y = static_cast<int>(line * streams::kDumpLinePitch) - g.scroll;
             return QRect(g.pane->mapToGlobal(QPoint(column * g.charWidth, y)),
                 QSize(g.charWidth, streams::kDumpLinePitch));
@@ -188,8 +192,8 @@ namespace {
             if (local.y() < 0 || line >= Lines())
                 return -1;
             const int column = std::clamp(
-                local.x() / std::max(1, g.charWidth), 0, static_cast<int>(LineLength(line)) - 1);
-            return static_cast<int>(LineStart(line) + column);
+                local.x() / std::max(1, g.charWidth), 0, static_cast<int>(Length(line)) - 1);
+            return static_cast<int>(Start(line) + column);
         }
 
         void scrollToSubstring(int start, int) override
@@ -197,7 +201,7 @@ namespace {
             const TGeometry g = Geometry();
             if (!g.scrollBox || start < 0 || start >= characterCount())
                 return;
-            g.scrollBox->ScrollTo(static_cast<int>(LineAt(start) * streams::kDumpLinePitch));
+            g.scrollBox->ScrollTo(static_cast<int>(At(start) * streams::kDumpLinePitch));
         }
 
         QString attributes(int offset, int* start, int* end) const override
@@ -229,15 +233,48 @@ namespace {
             return g;
         }
 
+        [[nodiscard]] const streams::StreamInfo* Info() const
+        {
+            return m_source ? m_source() : nullptr;
+        }
+
+        // The dump's own lines; a stream whose content could not be read whole has one more,
+        // saying why, as the pane draws it.
+        [[nodiscard]] std::int64_t DumpLines() const
+        {
+            const streams::StreamInfo* info = Info();
+            return info && info->Data ? DumpLineCount(info->DataLength) : 0;
+        }
+
+        [[nodiscard]] QString Reason() const
+        {
+            return QString::fromStdString(streams::DumpReasonLine(Info()));
+        }
+
         [[nodiscard]] std::int64_t Lines() const
         {
-            const streams::StreamInfo* info = m_source ? m_source() : nullptr;
-            return info && info->Data ? DumpLineCount(info->DataLength) : 0;
+            return DumpLines() + (Reason().isEmpty() ? 0 : 1);
+        }
+
+        // Where a line starts; the reason line starts where a dump line after the last would.
+        [[nodiscard]] static std::int64_t Start(std::int64_t line) { return LineStart(line); }
+
+        [[nodiscard]] std::int64_t Length(std::int64_t line) const
+        {
+            return line < DumpLines() ? LineLength(line) : Reason().size();
+        }
+
+        [[nodiscard]] std::int64_t At(std::int64_t offset) const
+        {
+            const std::int64_t line = LineAt(offset);
+            return Reason().isEmpty() ? line : std::min(line, DumpLines());
         }
 
         [[nodiscard]] QString LineText(std::int64_t line, std::string& buffer) const
         {
             const streams::StreamInfo* info = m_source();
+            if (line >= DumpLines())
+                return Reason();
             const auto offset = static_cast<std::uint32_t>(line * kDumpBytesPerLine);
             const int count = static_cast<int>(
                 std::min<std::uint32_t>(kDumpBytesPerLine, info->DataLength - offset));

@@ -5,6 +5,7 @@
 // NTFS volume).
 
 #include "Application.h"
+#include "DumpView.h"
 #include "HexDump.h"
 #include "Main.h"
 #include "NtfsImage.h"
@@ -463,6 +464,13 @@ private Q_SLOTS:
                 for (int x = 0; x < pane.width(); ++x)
                     ink += qGray(pane.pixel(x, y)) < 128;
             QVERIFY(ink > 20);
+            // A screen reader reads the same line.
+            QAccessibleTextInterface* text
+                = QAccessible::queryAccessibleInterface(form.ScrollBox1)->textInterface();
+            const QString reason = QString::fromStdString(streams::DumpReasonLine(info));
+            QVERIFY(reason.startsWith(u'('));
+            QCOMPARE(text->characterCount(), reason.size());
+            QCOMPARE(text->text(0, text->characterCount()), reason);
         }
         volume.Unmount();
     }
