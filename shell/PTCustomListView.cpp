@@ -1,5 +1,6 @@
 #include "PTCustomListView.h"
 
+#include "CustomDrawPaint.h"
 #include "Guard.h"
 #include "ListColumns.h"
 #include "UPTTreeList.h"
@@ -17,13 +18,6 @@ using framework::TPoint;
 using framework::TRect;
 
 namespace {
-
-    std::uint32_t Rgb(const QColor& color) { return framework::FromQColor(color); }
-
-    QColor FromRgb(std::uint32_t rgb)
-    {
-        return framework::ToQColor(static_cast<framework::TColor>(rgb & 0xFFFFFF));
-    }
 
     std::uint32_t Justification(framework::TAlignment alignment)
     {
@@ -407,33 +401,12 @@ std::unique_ptr<TPTCustomDraw> TPTCustomListView::CreateCustomDraw(
 
 void TPTCustomListView::paintEvent(QPaintEvent* event)
 {
-    TNMLVCustomDraw record;
-    TPTDeviceContext dc;
-    record.nmcd.hdr = { this, 0, NM_CUSTOMDRAW };
-    record.nmcd.hdc = &dc;
-    record.nmcd.rc = TRect::FromQRect(viewport()->rect());
-    dc.Font = font();
-    dc.TextColor = record.clrText = Rgb(palette().color(QPalette::Text));
-    dc.BkColor = record.clrTextBk = Rgb(palette().color(QPalette::Base));
-    std::int32_t result = CDRF_DODEFAULT;
-    {
-        QPainter painter(viewport());
-        dc.Painter = &painter;
-        record.nmcd.dwDrawStage = CDDS_PREPAINT;
-        result = CustomDrawNotify(record.nmcd);
-        dc.Painter = nullptr;
-    }
-    if (!(result & CDRF_SKIPDEFAULT)) {
-        const framework::TScopedValue stages(m_itemStages, (result & CDRF_NOTIFYITEMDRAW) != 0);
-        TCustomListView::paintEvent(event);
-    }
-    if (result & CDRF_NOTIFYPOSTPAINT) {
-        QPainter painter(viewport());
-        dc.Painter = &painter;
-        record.nmcd.dwDrawStage = CDDS_POSTPAINT;
-        CustomDrawNotify(record.nmcd);
-        dc.Painter = nullptr;
-    }
+    PaintWithCustomDraw<TNMLVCustomDraw>(
+        this, viewport(), [this](TNMCustomDraw& record) { return CustomDrawNotify(record); },
+        [&](bool itemStages) {
+            const framework::TScopedValue stages(m_itemStages, itemStages);
+            TCustomListView::paintEvent(event);
+        });
 }
 
 void TPTCustomListView::drawRow(
@@ -444,50 +417,20 @@ void TPTCustomListView::drawRow(
         TCustomListView::drawRow(painter, option, index);
         return;
     }
-    // A notification may change the list's state, as painting one row is a notification.
+    // A notification may change the view's state, as painting one row is a notification.
     auto* self = const_cast<TPTCustomListView*>(this);
-    const bool selected = selectionModel()->isRowSelected(index.row(), index.parent());
-    TNMLVCustomDraw record;
-    TPTDeviceContext dc;
-    dc.Painter = painter;
-    dc.Font = option.font;
-    record.nmcd.hdr = { self, 0, NM_CUSTOMDRAW };
-    record.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-    record.nmcd.hdc = &dc;
-    record.nmcd.rc = TRect::FromQRect(option.rect);
-    record.nmcd.dwItemSpec = static_cast<std::uintptr_t>(index.row());
-    record.nmcd.uItemState = (selected ? CDIS_SELECTED : 0)
-        | (index.row() == currentIndex().row() && hasFocus() ? CDIS_FOCUS : 0);
-    record.nmcd.lItemlParam = reinterpret_cast<std::intptr_t>(item->Data());
-    const std::uint32_t text
-        = Rgb(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const std::uint32_t background
-        = Rgb(option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-    dc.TextColor = record.clrText = text;
-    dc.BkColor = record.clrTextBk = background;
-
-    std::int32_t result = CDRF_DODEFAULT;
-    {
-        const TPainterSaved state(painter);
-        result = self->CustomDrawNotify(record.nmcd);
-    }
-    if (!(result & CDRF_SKIPDEFAULT)) {
-        TPTItemLook look;
-        if (result & CDRF_NEWFONT)
-            look.Font = dc.Font;
-        if (record.clrText != text)
-            look.Text = FromRgb(record.clrText);
-        if (record.clrTextBk != background)
-            look.Background = FromRgb(record.clrTextBk);
-        look.Unselected = selected && !(record.nmcd.uItemState & CDIS_SELECTED);
-        const framework::TScopedValue drawing(self->m_look, look);
-        TCustomListView::drawRow(painter, option, index);
-    }
-    if (result & CDRF_NOTIFYPOSTPAINT) {
-        record.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT;
-        const TPainterSaved state(painter);
-        self->CustomDrawNotify(record.nmcd);
-    }
+    TCustomDrawRow row;
+    row.ItemSpec = static_cast<std::uintptr_t>(index.row());
+    row.ItemParam = reinterpret_cast<std::intptr_t>(item->Data());
+    row.Selected = selectionModel()->isRowSelected(index.row(), index.parent());
+    row.Focused = index.row() == currentIndex().row() && hasFocus();
+    DrawRowWithCustomDraw<TNMLVCustomDraw>(
+        self, painter, option, row,
+        [self](TNMCustomDraw& record) { return self->CustomDrawNotify(record); },
+        [&](const TPTItemLook& look) {
+            const framework::TScopedValue drawing(self->m_look, look);
+            TCustomListView::drawRow(painter, option, index);
+        });
 }
 
 void TPTCustomListView::KeyDown(int& key, Qt::KeyboardModifiers shift)

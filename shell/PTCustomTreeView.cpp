@@ -1,5 +1,6 @@
 #include "PTCustomTreeView.h"
 
+#include "CustomDrawPaint.h"
 #include "Guard.h"
 
 #include <QMouseEvent>
@@ -11,17 +12,6 @@ using framework::TPoint;
 using framework::TRect;
 using framework::TTreeNode;
 using framework::TTVDispInfo;
-
-namespace {
-
-    std::uint32_t Rgb(const QColor& color) { return framework::FromQColor(color); }
-
-    QColor FromRgb(std::uint32_t rgb)
-    {
-        return framework::ToQColor(static_cast<framework::TColor>(rgb & 0xFFFFFF));
-    }
-
-} // namespace
 
 TPTCustomTreeView::TPTCustomTreeView(QWidget* parent)
     : TCustomTreeView(parent)
@@ -128,33 +118,12 @@ std::unique_ptr<TPTCustomDraw> TPTCustomTreeView::CreateCustomDraw(
 
 void TPTCustomTreeView::paintEvent(QPaintEvent* event)
 {
-    TNMTVCustomDraw record;
-    TPTDeviceContext dc;
-    record.nmcd.hdr = { this, 0, NM_CUSTOMDRAW };
-    record.nmcd.hdc = &dc;
-    record.nmcd.rc = TRect::FromQRect(viewport()->rect());
-    dc.Font = font();
-    dc.TextColor = record.clrText = Rgb(palette().color(QPalette::Text));
-    dc.BkColor = record.clrTextBk = Rgb(palette().color(QPalette::Base));
-    std::int32_t result = CDRF_DODEFAULT;
-    {
-        QPainter painter(viewport());
-        dc.Painter = &painter;
-        record.nmcd.dwDrawStage = CDDS_PREPAINT;
-        result = CustomDrawNotify(record.nmcd);
-        dc.Painter = nullptr;
-    }
-    if (!(result & CDRF_SKIPDEFAULT)) {
-        const framework::TScopedValue stages(m_itemStages, (result & CDRF_NOTIFYITEMDRAW) != 0);
-        TCustomTreeView::paintEvent(event);
-    }
-    if (result & CDRF_NOTIFYPOSTPAINT) {
-        QPainter painter(viewport());
-        dc.Painter = &painter;
-        record.nmcd.dwDrawStage = CDDS_POSTPAINT;
-        CustomDrawNotify(record.nmcd);
-        dc.Painter = nullptr;
-    }
+    PaintWithCustomDraw<TNMTVCustomDraw>(
+        this, viewport(), [this](TNMCustomDraw& record) { return CustomDrawNotify(record); },
+        [&](bool itemStages) {
+            const framework::TScopedValue stages(m_itemStages, itemStages);
+            TCustomTreeView::paintEvent(event);
+        });
 }
 
 void TPTCustomTreeView::drawRow(
@@ -165,50 +134,20 @@ void TPTCustomTreeView::drawRow(
         TCustomTreeView::drawRow(painter, option, index);
         return;
     }
-    // A notification may change the tree's state, as painting one row is a notification.
+    // A notification may change the view's state, as painting one row is a notification.
     auto* self = const_cast<TPTCustomTreeView*>(this);
-    const bool selected = selectionModel()->isSelected(index);
-    TNMTVCustomDraw record;
-    TPTDeviceContext dc;
-    dc.Painter = painter;
-    dc.Font = option.font;
-    record.nmcd.hdr = { self, 0, NM_CUSTOMDRAW };
-    record.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-    record.nmcd.hdc = &dc;
-    record.nmcd.rc = TRect::FromQRect(option.rect);
-    record.nmcd.dwItemSpec = node->ItemId();
-    record.nmcd.uItemState
-        = (selected ? CDIS_SELECTED : 0) | (index == currentIndex() && hasFocus() ? CDIS_FOCUS : 0);
-    record.nmcd.lItemlParam = reinterpret_cast<std::intptr_t>(node->Data());
-    const std::uint32_t text
-        = Rgb(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    const std::uint32_t background
-        = Rgb(option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-    dc.TextColor = record.clrText = text;
-    dc.BkColor = record.clrTextBk = background;
-
-    std::int32_t result = CDRF_DODEFAULT;
-    {
-        const TPainterSaved state(painter);
-        result = self->CustomDrawNotify(record.nmcd);
-    }
-    if (!(result & CDRF_SKIPDEFAULT)) {
-        TPTItemLook look;
-        if (result & CDRF_NEWFONT)
-            look.Font = dc.Font;
-        if (record.clrText != text)
-            look.Text = FromRgb(record.clrText);
-        if (record.clrTextBk != background)
-            look.Background = FromRgb(record.clrTextBk);
-        look.Unselected = selected && !(record.nmcd.uItemState & CDIS_SELECTED);
-        const framework::TScopedValue drawing(self->m_look, look);
-        TCustomTreeView::drawRow(painter, option, index);
-    }
-    if (result & CDRF_NOTIFYPOSTPAINT) {
-        record.nmcd.dwDrawStage = CDDS_ITEMPOSTPAINT;
-        const TPainterSaved state(painter);
-        self->CustomDrawNotify(record.nmcd);
-    }
+    TCustomDrawRow row;
+    row.ItemSpec = node->ItemId();
+    row.ItemParam = reinterpret_cast<std::intptr_t>(node->Data());
+    row.Selected = selectionModel()->isSelected(index);
+    row.Focused = index == currentIndex() && hasFocus();
+    DrawRowWithCustomDraw<TNMTVCustomDraw>(
+        self, painter, option, row,
+        [self](TNMCustomDraw& record) { return self->CustomDrawNotify(record); },
+        [&](const TPTItemLook& look) {
+            const framework::TScopedValue drawing(self->m_look, look);
+            TCustomTreeView::drawRow(painter, option, index);
+        });
 }
 
 void TPTCustomTreeView::GetDispInfo(TTreeNode& node, TTVDispInfo& info)
