@@ -136,7 +136,7 @@ TPTCustomShellList::~TPTCustomShellList()
     PTDeviceChangeHandler()->Remove(DeviceChangeSubscription());
     if (Columns().Count() > 0 && m_saveWidths)
         RememberWidths();
-    // Our Delete frees the items' shData; the base's destructor could only reach its own.
+    // Our Delete frees the items' data; the base's destructor could only reach its own.
     Items().Clear();
     SetSmallImages(nullptr);
     if (m_folderInterface)
@@ -510,7 +510,7 @@ void TPTCustomShellList::AddItemFor(
     try {
         Items().Add();
     } catch (...) {
-        // The item took the shData before its own handler ran; it is freed with the item.
+        // The item took the data before its own handler ran; it is freed with the item.
         if (m_pendingData == shData)
             m_ownData.erase(shData);
         else
@@ -563,7 +563,7 @@ void TPTCustomShellList::Delete(TListItem* item)
         TPTCustomListView::Delete(item);
         return;
     }
-    // The shData goes with the item, whatever its handlers do.
+    // The data goes with the item, whatever its handlers do.
     std::unique_ptr<TPTShListData> owned(shData);
     struct TDetach
     {
@@ -657,7 +657,8 @@ void TPTCustomShellList::RefreshItems()
         auto* item = static_cast<TListItem*>(old.GetObject(i));
         Items().Delete(item->Index());
     }
-    found.SetPidlAllocator(nullptr);
+    // Each list passes to its new item; the ones not reached when an item fails are still
+    // the list's, and its allocator frees them.
     SetAllocBy(found.GetCount());
     for (int i = 0; i < found.GetCount(); ++i) {
         PItemIDList relative = found.GetPIDL(i);
@@ -667,7 +668,7 @@ void TPTCustomShellList::RefreshItems()
     }
 }
 
-// ---- Texts, icons and shData on demand
+// ---- Texts, icons and data on demand
 
 void TPTCustomShellList::GetDispInfo(TListItem& item, framework::TLVDispInfo& info)
 {
