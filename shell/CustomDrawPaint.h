@@ -65,7 +65,7 @@ void PaintWithCustomDraw(
 // What a row's notifications are told of the item they draw.
 struct TCustomDrawRow
 {
-    std::uintptr_t ItemSpec = 0;
+    std::uintptr_t ItemId = 0;
     std::intptr_t ItemParam = 0;
     bool Selected = false;
     bool Focused = false;
@@ -84,7 +84,7 @@ void DrawRowWithCustomDraw(QWidget* view, QPainter* painter, const QStyleOptionV
     record.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
     record.nmcd.hdc = &dc;
     record.nmcd.rc = framework::TRect::FromQRect(option.rect);
-    record.nmcd.dwItemSpec = row.ItemSpec;
+    record.nmcd.dwItemSpec = row.ItemId;
     record.nmcd.uItemState = (row.Selected ? CDIS_SELECTED : 0) | (row.Focused ? CDIS_FOCUS : 0);
     record.nmcd.lItemlParam = row.ItemParam;
     const std::uint32_t text = CustomDrawRgb(

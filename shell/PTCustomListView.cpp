@@ -420,7 +420,7 @@ void TPTCustomListView::drawRow(
     // A notification may change the view's state, as painting one row is a notification.
     auto* self = const_cast<TPTCustomListView*>(this);
     TCustomDrawRow row;
-    row.ItemSpec = static_cast<std::uintptr_t>(index.row());
+    row.ItemId = static_cast<std::uintptr_t>(index.row());
     row.ItemParam = reinterpret_cast<std::intptr_t>(item->Data());
     row.Selected = selectionModel()->isRowSelected(index.row(), index.parent());
     row.Focused = index.row() == currentIndex().row() && hasFocus();

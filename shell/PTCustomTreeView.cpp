@@ -137,7 +137,7 @@ void TPTCustomTreeView::drawRow(
     // A notification may change the view's state, as painting one row is a notification.
     auto* self = const_cast<TPTCustomTreeView*>(this);
     TCustomDrawRow row;
-    row.ItemSpec = node->ItemId();
+    row.ItemId = node->ItemId();
     row.ItemParam = reinterpret_cast<std::intptr_t>(node->Data());
     row.Selected = selectionModel()->isSelected(index);
     row.Focused = index == currentIndex() && hasFocus();

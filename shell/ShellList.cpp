@@ -309,8 +309,8 @@ void TPTCustomShellList::FilterPreApply()
         path += '/';
     for (const QString& pattern : *m_patterns) {
         WIN32_FIND_DATAA found;
-        const std::string spec = path + QFile::encodeName(pattern).toStdString();
-        HANDLE search = FindFirstFileA(spec.c_str(), &found);
+        const std::string wanted = path + QFile::encodeName(pattern).toStdString();
+        HANDLE search = FindFirstFileA(wanted.c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) {
             // A pattern that matches nothing adds nothing; any other failure ends the search.
             if (GetLastError() == ERROR_FILE_NOT_FOUND)

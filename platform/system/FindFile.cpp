@@ -129,7 +129,7 @@ namespace {
 
 } // namespace
 
-bool MatchesFileSpec(std::string_view name, std::string_view pattern)
+bool MatchesNamePattern(std::string_view name, std::string_view pattern)
 {
     return MatchesFrom(Folded(name), 0, Folded(pattern), 0);
 }
@@ -159,13 +159,13 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
     const std::size_t slash = whole.find_last_of('/');
     auto search = std::make_unique<Search>();
     search->Folder = slash == std::string::npos ? std::string() : whole.substr(0, slash + 1);
-    const std::string spec = slash == std::string::npos ? whole : whole.substr(slash + 1);
-    if (spec.empty() || spec == "." || spec == "..") {
+    const std::string namePattern = slash == std::string::npos ? whole : whole.substr(slash + 1);
+    if (namePattern.empty() || namePattern == "." || namePattern == "..") {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    if (!HasWildcards(spec)) {
-        if (!Describe(whole, spec, *data)) {
+    if (!HasWildcards(namePattern)) {
+        if (!Describe(whole, namePattern, *data)) {
             SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : Win32ErrorFromErrno(errno));
             return INVALID_HANDLE_VALUE;
         }
@@ -180,7 +180,7 @@ HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
         return INVALID_HANDLE_VALUE;
     }
     for (DirectoryEntry& entry : entries)
-        if (sondrel::platform::MatchesFileSpec(entry.Name, spec))
+        if (sondrel::platform::MatchesNamePattern(entry.Name, namePattern))
             search->Names.push_back(std::move(entry.Name));
     if (!NextMatch(*search, *data)) {
         SetLastError(ERROR_FILE_NOT_FOUND);

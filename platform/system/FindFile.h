@@ -28,7 +28,7 @@ BOOL FindClose(HANDLE find);
 namespace sondrel::platform {
 
 // Whether `name` matches the search pattern component `pattern`, as FindFirstFileA matches.
-[[nodiscard]] bool MatchesFileSpec(std::string_view name, std::string_view pattern);
+[[nodiscard]] bool MatchesNamePattern(std::string_view name, std::string_view pattern);
 
 // Seconds since 1970 of a file time (0 for a zero time).
 [[nodiscard]] std::int64_t FileTimeToUnixSeconds(const win32::FILETIME& time);

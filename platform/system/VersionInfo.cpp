@@ -194,15 +194,15 @@ std::u16string VersionText(std::span<const std::uint8_t> block, const VersionVal
     return text;
 }
 
-std::vector<std::uint8_t> BuildVersionInfo(const VersionInfoSpec& spec)
+std::vector<std::uint8_t> BuildVersionInfo(const VersionInfoFields& fields)
 {
     win32::VS_FIXEDFILEINFO fixed {};
     fixed.dwSignature = win32::VS_FFI_SIGNATURE;
     fixed.dwStrucVersion = win32::VS_FFI_STRUCVERSION;
-    fixed.dwFileVersionMS = High(spec.FileVersion);
-    fixed.dwFileVersionLS = Low(spec.FileVersion);
-    fixed.dwProductVersionMS = High(spec.ProductVersion);
-    fixed.dwProductVersionLS = Low(spec.ProductVersion);
+    fixed.dwFileVersionMS = High(fields.FileVersion);
+    fixed.dwFileVersionLS = Low(fields.FileVersion);
+    fixed.dwProductVersionMS = High(fields.ProductVersion);
+    fixed.dwProductVersionLS = Low(fields.ProductVersion);
     fixed.dwFileFlagsMask = 0x3F;
     fixed.dwFileOS = win32::VOS_NT_WINDOWS32;
     fixed.dwFileType = win32::VFT_APP;
@@ -212,19 +212,19 @@ std::vector<std::uint8_t> BuildVersionInfo(const VersionInfoSpec& spec)
 
     char tableName[9] = {};
     static constexpr char kHex[] = "0123456789abcdef";
-    const std::uint32_t id = std::uint32_t { spec.Language } << 16 | spec.CodePage;
+    const std::uint32_t id = std::uint32_t { fields.Language } << 16 | fields.CodePage;
     for (int i = 0; i < 8; ++i)
         tableName[i] = kHex[(id >> (28 - 4 * i)) & 0xF];
     const std::u16string table(tableName, tableName + 8);
 
-    const std::uint32_t translation = std::uint32_t { spec.CodePage } << 16 | spec.Language;
+    const std::uint32_t translation = std::uint32_t { fields.CodePage } << 16 | fields.Language;
     const std::vector<std::uint8_t> translationBytes = Bytes(&translation, sizeof translation);
 
     std::vector<std::uint8_t> out;
     AppendNode(out, u"VS_VERSION_INFO", false, fixedBytes.size(), fixedBytes, [&] {
         AppendNode(out, u"StringFileInfo", true, 0, {}, [&] {
             AppendNode(out, table, true, 0, {}, [&] {
-                for (const auto& [key, text] : spec.Strings) {
+                for (const auto& [key, text] : fields.Strings) {
                     std::vector<std::uint8_t> value;
                     AppendText(value, text);
                     AppendNode(out, key, true, text.size() + 1, value, NoChildren);

@@ -71,7 +71,7 @@ struct VersionValue
     std::span<const std::uint8_t> block, const VersionValue& value);
 
 // What a program says of its version, for writing a block.
-struct VersionInfoSpec
+struct VersionInfoFields
 {
     std::uint16_t FileVersion[4] = {};
     std::uint16_t ProductVersion[4] = {};
@@ -80,9 +80,9 @@ struct VersionInfoSpec
     std::vector<std::pair<std::u16string, std::u16string>> Strings;
 };
 
-// The block for `spec`, one string table and one translation. Throws std::length_error when the
+// The block for `fields`, one string table and one translation. Throws std::length_error when the
 // block would not fit the 16-bit lengths.
-[[nodiscard]] std::vector<std::uint8_t> BuildVersionInfo(const VersionInfoSpec& spec);
+[[nodiscard]] std::vector<std::uint8_t> BuildVersionInfo(const VersionInfoFields& fields);
 
 // Up to four dotted numbers, as "1.0.3.0"; missing or unreadable parts are 0.
 void ParseVersionNumbers(std::string_view text, std::uint16_t (&numbers)[4]);

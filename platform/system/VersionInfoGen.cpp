@@ -20,10 +20,10 @@ int main(int argc, char** argv)
         return 2;
     }
     using sondrel::platform::ParseVersionNumbers;
-    sondrel::platform::VersionInfoSpec spec;
-    ParseVersionNumbers(argv[2], spec.FileVersion);
-    ParseVersionNumbers(argv[3], spec.ProductVersion);
-    spec.Strings = {
+    sondrel::platform::VersionInfoFields fields;
+    ParseVersionNumbers(argv[2], fields.FileVersion);
+    ParseVersionNumbers(argv[3], fields.ProductVersion);
+    fields.Strings = {
         { u"FileDescription", win32::AnsiToWide(argv[5]) },
         { u"FileVersion", win32::AnsiToWide(argv[2]) },
         { u"ProductName", win32::AnsiToWide(argv[4]) },
@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     };
     std::vector<std::uint8_t> block;
     try {
-        block = sondrel::platform::BuildVersionInfo(spec);
+        block = sondrel::platform::BuildVersionInfo(fields);
     } catch (const std::length_error& error) {
         std::fprintf(stderr, "%s: %s\n", argv[0], error.what());
         return 1;

@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 using namespace win32;
-using sondrel::platform::MatchesFileSpec;
+using sondrel::platform::MatchesNamePattern;
 
 namespace {
 
@@ -40,18 +40,18 @@ std::set<std::string> Found(const std::string& pattern, DWORD* error = nullptr)
 
 TEST(FindFile, PatternsMatchAsTheWindowsSearchDoes)
 {
-    EXPECT_TRUE(MatchesFileSpec("Report.TXT", "*.txt"));
-    EXPECT_TRUE(MatchesFileSpec("report.txt", "REPORT.*"));
-    EXPECT_TRUE(MatchesFileSpec("a.b.c", "*.c"));
-    EXPECT_FALSE(MatchesFileSpec("report.txt", "*.tx"));
-    EXPECT_TRUE(MatchesFileSpec("noext", "*.*"));
-    EXPECT_TRUE(MatchesFileSpec("noext", "noext.*"));
-    EXPECT_TRUE(MatchesFileSpec("noext", "*."));
-    EXPECT_FALSE(MatchesFileSpec("has.ext", "*."));
-    EXPECT_TRUE(MatchesFileSpec("abc", "a?c"));
-    EXPECT_FALSE(MatchesFileSpec("ac", "a?c"));
-    EXPECT_TRUE(MatchesFileSpec("", "*"));
-    EXPECT_TRUE(MatchesFileSpec("ÄRGER.txt", "ärger.*"));
+    EXPECT_TRUE(MatchesNamePattern("Report.TXT", "*.txt"));
+    EXPECT_TRUE(MatchesNamePattern("report.txt", "REPORT.*"));
+    EXPECT_TRUE(MatchesNamePattern("a.b.c", "*.c"));
+    EXPECT_FALSE(MatchesNamePattern("report.txt", "*.tx"));
+    EXPECT_TRUE(MatchesNamePattern("noext", "*.*"));
+    EXPECT_TRUE(MatchesNamePattern("noext", "noext.*"));
+    EXPECT_TRUE(MatchesNamePattern("noext", "*."));
+    EXPECT_FALSE(MatchesNamePattern("has.ext", "*."));
+    EXPECT_TRUE(MatchesNamePattern("abc", "a?c"));
+    EXPECT_FALSE(MatchesNamePattern("ac", "a?c"));
+    EXPECT_TRUE(MatchesNamePattern("", "*"));
+    EXPECT_TRUE(MatchesNamePattern("ÄRGER.txt", "ärger.*"));
 }
 
 TEST(FindFile, SearchesListMatchesWithTheirFactsAndTellFailuresApart)

@@ -10,14 +10,14 @@ using namespace sondrel::platform;
 
 namespace {
 
-VersionInfoSpec Spec()
+VersionInfoFields Fields()
 {
-    VersionInfoSpec spec;
-    ParseVersionNumbers("1.0.3.0", spec.FileVersion);
-    ParseVersionNumbers("6.0.10.158", spec.ProductVersion);
-    spec.Strings = { { u"FileDescription", u"Stream viewer" }, { u"FileVersion", u"1.0.3.0" },
+    VersionInfoFields fields;
+    ParseVersionNumbers("1.0.3.0", fields.FileVersion);
+    ParseVersionNumbers("6.0.10.158", fields.ProductVersion);
+    fields.Strings = { { u"FileDescription", u"Stream viewer" }, { u"FileVersion", u"1.0.3.0" },
         { u"ProductName", u"Sondrel \u00e9" } };
-    return spec;
+    return fields;
 }
 
 std::u16string Text(std::span<const std::uint8_t> block, std::string_view path)
@@ -28,7 +28,7 @@ std::u16string Text(std::span<const std::uint8_t> block, std::string_view path)
 
 TEST(VersionInfo, WrittenBlockReadsBack)
 {
-    const std::vector<std::uint8_t> block = BuildVersionInfo(Spec());
+    const std::vector<std::uint8_t> block = BuildVersionInfo(Fields());
     ASSERT_EQ(block.size() % 4, 0u);
     EXPECT_EQ(block[0] | block[1] << 8, static_cast<int>(block.size()));
 
@@ -58,7 +58,7 @@ TEST(VersionInfo, WrittenBlockReadsBack)
 
 TEST(VersionInfo, PathsAreLookedUpAsWindowsDoes)
 {
-    const std::vector<std::uint8_t> block = BuildVersionInfo(Spec());
+    const std::vector<std::uint8_t> block = BuildVersionInfo(Fields());
     const struct
     {
         const char* path;
@@ -78,7 +78,7 @@ TEST(VersionInfo, PathsAreLookedUpAsWindowsDoes)
 
 TEST(VersionInfo, EveryShortenedBlockIsRefused)
 {
-    const std::vector<std::uint8_t> block = BuildVersionInfo(Spec());
+    const std::vector<std::uint8_t> block = BuildVersionInfo(Fields());
     for (std::size_t size = 0; size < block.size(); ++size) {
         const std::span<const std::uint8_t> cut(block.data(), size);
         EXPECT_FALSE(FindVersionValue(cut, "\\")) << size;
@@ -90,7 +90,7 @@ TEST(VersionInfo, EveryShortenedBlockIsRefused)
 // version only where it is intact.
 TEST(VersionInfo, HostileBlocksStayWithinTheirBytes)
 {
-    const std::vector<std::uint8_t> good = BuildVersionInfo(Spec());
+    const std::vector<std::uint8_t> good = BuildVersionInfo(Fields());
     const char* path = "\\StringFileInfo\\040904b0\\FileVersion";
     for (std::size_t size = 8; size < good.size(); ++size) {
         std::vector<std::uint8_t> cut(good.begin(), good.begin() + static_cast<long>(size));
@@ -137,9 +137,9 @@ TEST(VersionInfo, VersionNumbers)
 
 TEST(VersionInfo, BlocksBeyondSixteenBitLengthsAreNotWritten)
 {
-    VersionInfoSpec spec = Spec();
-    spec.Strings.emplace_back(u"Comments", std::u16string(40000, u'x'));
-    EXPECT_THROW((void)BuildVersionInfo(spec), std::length_error);
+    VersionInfoFields fields = Fields();
+    fields.Strings.emplace_back(u"Comments", std::u16string(40000, u'x'));
+    EXPECT_THROW((void)BuildVersionInfo(fields), std::length_error);
 }
 
 } // namespace
