@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "DumpAccessible.h"
 #include "DumpView.h"
+#include "Guard.h"
 #include "HexDump.h"
 #include "StreamImages.h"
 #include "StreamList.h"
@@ -100,12 +101,7 @@ void TMainForm::FileListFillComplete(TObject*)
     if (FileList->Folder().GetPathName().empty())
         return;
     {
-        struct TUpdate
-        {
-            framework::TListColumns& Columns;
-            ~TUpdate() { Columns.EndUpdate(); }
-        } update { columns };
-        columns.BeginUpdate();
+        const framework::TUpdating update(columns);
         (void)columns.Add();
         for (int i = columns.Count() - 1; i >= 2; --i)
             columns.Delete(i);

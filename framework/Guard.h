@@ -85,4 +85,38 @@ private:
     T m_saved;
 };
 
+// Runs `action` when the scope ends, also when a handler throws. The action may throw itself
+// when no other failure is passing.
+template <class Action> class TAtScopeEnd
+{
+public:
+    explicit TAtScopeEnd(Action action)
+        : m_action(std::move(action))
+    {
+    }
+    ~TAtScopeEnd() noexcept(false) { m_action(); }
+    TAtScopeEnd(const TAtScopeEnd&) = delete;
+    TAtScopeEnd& operator=(const TAtScopeEnd&) = delete;
+
+private:
+    Action m_action;
+};
+
+// Keeps an update bracket of a collection (items, columns) open for a scope.
+template <class Collection> class TUpdating
+{
+public:
+    explicit TUpdating(Collection& collection)
+        : m_collection(collection)
+    {
+        m_collection.BeginUpdate();
+    }
+    ~TUpdating() { m_collection.EndUpdate(); }
+    TUpdating(const TUpdating&) = delete;
+    TUpdating& operator=(const TUpdating&) = delete;
+
+private:
+    Collection& m_collection;
+};
+
 } // namespace sondrel::framework

@@ -98,19 +98,17 @@ namespace {
         return images;
     }
 
-    // An update bracket of the items, closed also when an exception passes.
-    struct TItemsUpdate
+    using TItemsUpdate = framework::TUpdating<framework::TListItems>;
+
+    // Fires an event that ends a scope: also when a failure is passing, and then the event's
+    // own failure is reported instead of thrown over it.
+    template <class Handler> void FireAtScopeEnd(Handler&& handler)
     {
-        framework::TListItems& Items;
-        explicit TItemsUpdate(framework::TListItems& items)
-            : Items(items)
-        {
-            Items.BeginUpdate();
-        }
-        ~TItemsUpdate() { Items.EndUpdate(); }
-        TItemsUpdate(const TItemsUpdate&) = delete;
-        TItemsUpdate& operator=(const TItemsUpdate&) = delete;
-    };
+        if (std::uncaught_exceptions() == 0)
+            handler();
+        else
+            framework::Guarded(std::forward<Handler>(handler));
+    }
 
     QString UpperName(const std::string& name) { return QFile::decodeName(name.c_str()).toUpper(); }
 
@@ -186,18 +184,8 @@ void TPTCustomShellList::SetFolder(const TPTShellLocator* folder) { m_folder->As
 
 void TPTCustomShellList::HandleOnFolderChanged(TPTShellLocator*)
 {
-    struct TFolderChanged
-    {
-        TPTCustomShellList& List;
-        ~TFolderChanged() noexcept(false)
-        {
-            // Fires also when the fill failed; a failure of its own only when none is passing.
-            if (std::uncaught_exceptions() == 0)
-                List.FolderChanged();
-            else
-                framework::Guarded([this] { List.FolderChanged(); });
-        }
-    } changed { *this };
+    // Fires also when the fill failed.
+    const framework::TAtScopeEnd changed([this] { FireAtScopeEnd([this] { FolderChanged(); }); });
     if (m_reentry != 0)
         return;
     framework::TRaised raised(m_reentry);
@@ -357,11 +345,7 @@ void TPTCustomShellList::FillItems()
         TItemsUpdate update(Items());
         Held<IShellFolder_NRC> folder;
         OleCheck(ShellGetFolderFromIdList(m_folder->GetIdList(), folder.Pointer));
-        struct TFilter
-        {
-            TPTCustomShellList& List;
-            ~TFilter() { List.FilterPostApply(); }
-        } filter { *this };
+        const framework::TAtScopeEnd filter([this] { FilterPostApply(); });
         FilterPreApply();
         FillList(folder.Pointer, m_folder->GetIdList());
     }
@@ -372,23 +356,17 @@ void TPTCustomShellList::FillItems()
         InstallChangeHandler();
 }
 
+void TPTCustomShellList::EndFill()
+{
+    Items().EndUpdate();
+    m_allocBy = kDefaultAllocBy;
+    FireAtScopeEnd([this] { FillComplete(); });
+}
+
 void TPTCustomShellList::FillList(IShellFolder_NRC* folder, PCItemIDList absolute)
 {
-    struct TFillEnd
-    {
-        TPTCustomShellList& List;
-        ~TFillEnd() noexcept(false)
-        {
-            List.Items().EndUpdate();
-            List.m_allocBy = kDefaultAllocBy;
-            if (std::uncaught_exceptions() == 0)
-                List.FillComplete();
-            else
-                framework::Guarded([this] { List.FillComplete(); });
-        }
-    };
     Items().BeginUpdate();
-    TFillEnd end { *this };
+    const framework::TAtScopeEnd end([this] { EndFill(); });
     FillStart();
 
     // Make this folder current; a fill that fails puts the previous one back whole, so that the
@@ -496,16 +474,11 @@ void TPTCustomShellList::AddItemFor(
     m_pendingAttributes = attributes;
     m_pendingDetails = details;
     m_pendingHasDetails = true;
-    struct TSlot
-    {
-        TPTCustomShellList& List;
-        ~TSlot()
-        {
-            List.m_pendingData = nullptr;
-            List.m_pendingDetails = nullptr;
-            List.m_pendingHasDetails = false;
-        }
-    } slot { *this };
+    const framework::TAtScopeEnd slot([this] {
+        m_pendingData = nullptr;
+        m_pendingDetails = nullptr;
+        m_pendingHasDetails = false;
+    });
     m_ownData.insert(shData);
     try {
         Items().Add();
@@ -565,19 +538,11 @@ void TPTCustomShellList::Delete(TListItem* item)
     }
     // The data goes with the item, whatever its handlers do.
     std::unique_ptr<TPTShListData> owned(shData);
-    struct TDetach
     {
-        TPTCustomShellList& List;
-        TListItem* Item;
-        TPTShListData* Data;
-        ~TDetach()
-        {
-            Item->SetData(nullptr);
-            List.m_ownData.erase(Data);
-        }
-    };
-    {
-        TDetach detach { *this, item, shData };
+        const framework::TAtScopeEnd detach([&] {
+            item->SetData(nullptr);
+            m_ownData.erase(shData);
+        });
         if (OnDeleteItem)
             OnDeleteItem(this, item, shData);
     }
@@ -601,20 +566,6 @@ void TPTCustomShellList::RefreshItems()
     framework::THourglass hourglass;
     FillStart();
     FilterPreApply();
-    struct TRefreshEnd
-    {
-        TPTCustomShellList& List;
-        ~TRefreshEnd() noexcept(false)
-        {
-            List.FilterPostApply();
-            List.Items().EndUpdate();
-            List.m_allocBy = kDefaultAllocBy;
-            if (std::uncaught_exceptions() == 0)
-                List.FillComplete();
-            else
-                framework::Guarded([this] { List.FillComplete(); });
-        }
-    };
 
     TPTPidlList old;
     old.SetCapacity(Items().Count());
@@ -652,7 +603,10 @@ void TPTCustomShellList::RefreshItems()
     }
 
     Items().BeginUpdate();
-    TRefreshEnd end { *this };
+    const framework::TAtScopeEnd end([this] {
+        FilterPostApply();
+        EndFill();
+    });
     for (int i = 0; i < old.GetCount(); ++i) {
         auto* item = static_cast<TListItem*>(old.GetObject(i));
         Items().Delete(item->Index());
@@ -841,10 +795,7 @@ void TPTCustomShellList::DeviceChangeDetected(TPTDeviceChangeHandler*, TMessage&
         return;
     FlushDriveInfoCache();
     LockFlushDriveInfoCache();
-    struct TUnlock
-    {
-        ~TUnlock() { UnlockFlushDriveInfoCache(); }
-    } unlock;
+    const framework::TAtScopeEnd unlock([] { UnlockFlushDriveInfoCache(); });
     if (ShellFindCSIDLFromIdList(m_folder->GetIdList()) == csidlDrives)
         FillItems();
 }

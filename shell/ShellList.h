@@ -257,6 +257,9 @@ private:
     void AMDeferredFill();
     // Deletes every item inside an update bracket, their data with them.
     void DeleteAllItems();
+    // The end of a fill or refresh: the update bracket closes and OnFillComplete fires (also
+    // when a failure is passing).
+    void EndFill();
     // Writes `pidl` into the locator that rules the folder: the tree's, the combo's or our own.
     void NavigateTo(PCItemIDList pidl);
     // Opening a folder: the list empties and the ruling locator moves to `absolute`.

@@ -4,6 +4,7 @@
 // a column-click handler takes sorting over (it calls SetSortColumn itself).
 
 #include "Filer.h"
+#include "Guard.h"
 #include "Registry.h"
 #include "ShellDetailsAdapter.h"
 #include "ShellHeld.h"
@@ -66,18 +67,7 @@ namespace {
         return column < 0 ? -order : order;
     }
 
-    struct TColumnsUpdate
-    {
-        framework::TListColumns& Columns;
-        explicit TColumnsUpdate(framework::TListColumns& columns)
-            : Columns(columns)
-        {
-            Columns.BeginUpdate();
-        }
-        ~TColumnsUpdate() { Columns.EndUpdate(); }
-        TColumnsUpdate(const TColumnsUpdate&) = delete;
-        TColumnsUpdate& operator=(const TColumnsUpdate&) = delete;
-    };
+    using TColumnsUpdate = framework::TUpdating<framework::TListColumns>;
 
 } // namespace
 
