@@ -34,6 +34,9 @@ TMainForm::TMainForm(QWidget* parent)
     framework::TListColumn* size = StreamList->Columns().Add();
     size->SetCaption(QStringLiteral("Size"));
     size->SetWidth(50);
+    // The form's links between controls: the combo drives the tree, the tree the file list.
+    PTShellCombo1->SetShellTree(PTShellTree1);
+    PTShellTree1->SetShellList(FileList);
     BindHandlers();
     Loaded();
 }

@@ -119,4 +119,14 @@ private:
     Collection& m_collection;
 };
 
+// Fires an event that ends a scope: also when a failure is passing, and then the event's own
+// failure is reported instead of thrown over it.
+template <class Handler> void FireAtScopeEnd(Handler&& handler)
+{
+    if (std::uncaught_exceptions() == 0)
+        handler();
+    else
+        Guarded(std::forward<Handler>(handler));
+}
+
 } // namespace sondrel::framework

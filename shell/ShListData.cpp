@@ -68,6 +68,15 @@ void TPTShListData::Flush()
     m_displayName.clear();
     m_displayNameLoaded = false;
     m_extraDataLoaded = false;
+    m_colTexts.clear();
+    m_iconIndex = -1;
+}
+
+int TPTShListData::GetIconIndex()
+{
+    if (m_iconIndex < 0)
+        m_iconIndex = ShellGetIconIndex(GetAbsoluteIdList(), SHGFI_SMALLICON);
+    return m_iconIndex;
 }
 
 PCItemIDList TPTShListData::GetAbsoluteIdList()
@@ -203,12 +212,19 @@ std::string TPTShListData::GetColText(int column)
     if (column == 0)
         return {};
     if (IShellDetails_NRC* details = m_owner->GetCurrentFolderIShellDetails()) {
-        TShColInfo info {};
-        if (FAILED(details->GetDetailsOf(m_relative, static_cast<UINT>(column), &info)))
-            return {};
-        std::string text = StrretToString(m_relative, info.str);
-        StrretFree(info.str);
-        return text;
+        if (m_colTexts.size() <= static_cast<std::size_t>(column))
+            m_colTexts.resize(static_cast<std::size_t>(column) + 1);
+        std::optional<std::string>& cached = m_colTexts[static_cast<std::size_t>(column)];
+        if (!cached) {
+            TShColInfo info {};
+            if (FAILED(details->GetDetailsOf(m_relative, static_cast<UINT>(column), &info))) {
+                cached.emplace();
+            } else {
+                cached = StrretToString(m_relative, info.str);
+                StrretFree(info.str);
+            }
+        }
+        return *cached;
     }
     switch (column) {
     case 1:

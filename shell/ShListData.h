@@ -7,7 +7,9 @@
 #include "UPTShell95.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace sondrel::shell {
 
@@ -49,8 +51,11 @@ public:
     [[nodiscard]] const std::string& GetSize();
     [[nodiscard]] const std::string& GetFileType();
     [[nodiscard]] const std::string& GetModified();
-    // The text of cell `column` (0 is the name column, which the list fills itself).
+    // The text of cell `column` (0 is the name column, which the list fills itself), computed
+    // once: painting never asks the disk again.
     [[nodiscard]] std::string GetColText(int column);
+    // The small icon's index in the system image list, looked up once.
+    [[nodiscard]] int GetIconIndex();
 
 private:
     TPTCustomShellList* m_owner;
@@ -62,6 +67,8 @@ private:
     std::string m_sizeText;
     std::string m_typeText;
     std::string m_modifiedText;
+    std::vector<std::optional<std::string>> m_colTexts;
+    int m_iconIndex = -1;
 };
 
 // The size text of the built-in Size column: kilobytes rounded up, with the locale's digit

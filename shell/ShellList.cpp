@@ -8,13 +8,12 @@
 #include "PidlList.h"
 #include "ShellErrors.h"
 #include "ShellHeld.h"
-#include "SystemImageList.h"
+#include "ShellImages.h"
 #include "Win32Error.h"
 
 #include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QStyle>
 
 #include <algorithm>
 #include <vector>
@@ -32,83 +31,7 @@ namespace {
     constexpr int kFetchStep = 500;
     constexpr int kDefaultAllocBy = 256;
 
-    // The shell's process-wide images, as the list's image lists show them.
-    class SystemImages final : public framework::TImageHandle
-    {
-    public:
-        explicit SystemImages(const platform::SystemImageList& list)
-            : m_list(list)
-        {
-        }
-        [[nodiscard]] int Count() const override { return platform::SystemImageList::Count(); }
-        [[nodiscard]] QIcon Icon(int index) const override { return m_list.Icon(index); }
-        // An item's overlay 0 is the shell's overlay 1 (shared), its overlay 1 the link.
-        [[nodiscard]] int OverlayImage(int overlay) const override
-        {
-            return platform::SystemImageList::OverlayImage(overlay + 1);
-        }
-
-    private:
-        const platform::SystemImageList& m_list;
-    };
-
-    // Images the icon theme lacks come from the style, which only the widget layer knows.
-    QIcon StyleImage(platform::StandardImage image)
-    {
-        using platform::StandardImage;
-        QStyle* style = QApplication::style();
-        switch (image) {
-        case StandardImage::File:
-            return style->standardIcon(QStyle::SP_FileIcon);
-        case StandardImage::Folder:
-            return style->standardIcon(QStyle::SP_DirClosedIcon);
-        case StandardImage::FolderOpen:
-            return style->standardIcon(QStyle::SP_DirOpenIcon);
-        case StandardImage::HardDisk:
-            return style->standardIcon(QStyle::SP_DriveHDIcon);
-        case StandardImage::RemovableDisk:
-            return style->standardIcon(QStyle::SP_DriveFDIcon);
-        case StandardImage::NetworkDrive:
-            return style->standardIcon(QStyle::SP_DriveNetIcon);
-        case StandardImage::OpticalDisk:
-            return style->standardIcon(QStyle::SP_DriveCDIcon);
-        case StandardImage::Computer:
-            return style->standardIcon(QStyle::SP_ComputerIcon);
-        case StandardImage::Trash:
-            return style->standardIcon(QStyle::SP_TrashIcon);
-        case StandardImage::Home:
-            return style->standardIcon(QStyle::SP_DirHomeIcon);
-        case StandardImage::SharedOverlay:
-            return style->standardIcon(QStyle::SP_DriveNetIcon);
-        case StandardImage::LinkOverlay:
-            return style->standardIcon(QStyle::SP_FileLinkIcon);
-        }
-        return {};
-    }
-
-    const SystemImages& SmallSystemImages()
-    {
-        static const SystemImages images(platform::SystemImageList::Small());
-        return images;
-    }
-
-    const SystemImages& LargeSystemImages()
-    {
-        static const SystemImages images(platform::SystemImageList::Large());
-        return images;
-    }
-
     using TItemsUpdate = framework::TUpdating<framework::TListItems>;
-
-    // Fires an event that ends a scope: also when a failure is passing, and then the event's
-    // own failure is reported instead of thrown over it.
-    template <class Handler> void FireAtScopeEnd(Handler&& handler)
-    {
-        if (std::uncaught_exceptions() == 0)
-            handler();
-        else
-            framework::Guarded(std::forward<Handler>(handler));
-    }
 
     QString UpperName(const std::string& name) { return QFile::decodeName(name.c_str()).toUpper(); }
 
@@ -157,15 +80,8 @@ TPTDeviceChangeEvent TPTCustomShellList::DeviceChangeSubscription()
 
 void TPTCustomShellList::InitImageLists()
 {
-    static const bool styled = [] {
-        platform::SystemImageList::SetFallbackProvider(&StyleImage);
-        return true;
-    }();
-    (void)styled;
-    m_smallImages->SetHandle(&SmallSystemImages());
-    m_smallImages->SetShareImages(true);
-    m_largeImages->SetHandle(&LargeSystemImages());
-    m_largeImages->SetShareImages(true);
+    ShowSystemImages(*m_smallImages, ptsizSmall);
+    ShowSystemImages(*m_largeImages, ptsizLarge);
 }
 
 void TPTCustomShellList::SetAllocBy(int count)
@@ -185,7 +101,8 @@ void TPTCustomShellList::SetFolder(const TPTShellLocator* folder) { m_folder->As
 void TPTCustomShellList::HandleOnFolderChanged(TPTShellLocator*)
 {
     // Fires also when the fill failed.
-    const framework::TAtScopeEnd changed([this] { FireAtScopeEnd([this] { FolderChanged(); }); });
+    const framework::TAtScopeEnd changed(
+        [this] { framework::FireAtScopeEnd([this] { FolderChanged(); }); });
     if (m_reentry != 0)
         return;
     framework::TRaised raised(m_reentry);
@@ -360,7 +277,7 @@ void TPTCustomShellList::EndFill()
 {
     Items().EndUpdate();
     m_allocBy = kDefaultAllocBy;
-    FireAtScopeEnd([this] { FillComplete(); });
+    framework::FireAtScopeEnd([this] { FillComplete(); });
 }
 
 void TPTCustomShellList::FillList(IShellFolder_NRC* folder, PCItemIDList absolute)
@@ -644,7 +561,7 @@ void TPTCustomShellList::GetDispInfo(TListItem& item, framework::TLVDispInfo& in
     }
     if (info.Mask & framework::TLVDispInfo::lvifImage) {
         if (item.ImageIndex() <= 0 && shData)
-            info.Image = ShellGetIconIndex(shData->GetAbsoluteIdList(), SHGFI_SMALLICON);
+            info.Image = shData->GetIconIndex();
         else
             info.Image = item.ImageIndex();
     }

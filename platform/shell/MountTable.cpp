@@ -18,8 +18,12 @@ namespace {
         "devpts", "mqueue", "tracefs", "debugfs", "securityfs", "pstore", "bpf", "configfs",
         "fusectl", "hugetlbfs", "autofs", "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs",
         "devtmpfs", "selinuxfs", "ramfs", "fuse.gvfsd-fuse", "fuse.portal" };
-    constexpr std::array<std::string_view, 11> kRemote { "nfs", "nfs4", "cifs", "smb3", "smbfs",
-        "fuse.sshfs", "sshfs", "9p", "afs", "ceph", "glusterfs" };
+    // Network file systems, in the kernel and over FUSE: a server that stops answering hangs
+    // whoever asks, so nothing on the GUI thread probes them unasked.
+    constexpr std::array<std::string_view, 20> kRemote { "nfs", "nfs4", "cifs", "smb3", "smbfs",
+        "fuse.sshfs", "sshfs", "9p", "afs", "ceph", "glusterfs", "davfs", "fuse.davfs2",
+        "fuse.rclone", "fuse.s3fs", "fuse.gcsfuse", "fuse.curlftpfs", "fuse.gvfsd-fuse",
+        "fuse.smbnetfs", "fuse.afpfs" };
     // Where the system keeps its own run-time mounts.
     constexpr std::array<std::string_view, 5> kSystemTrees { "/proc", "/sys", "/dev", "/run",
         "/snap" };

@@ -261,9 +261,24 @@ FolderPermissions PermissionsOf(const BytePath& folder)
 
 bool HasSubfolder(const BytePath& path)
 {
+    // A network folder is said to have sub-folders without asking its server, which may hang.
+    {
+        std::shared_ptr<const DriveList> drives = CurrentDrives();
+        if (const Drive* drive = DriveOfPath(*drives, path); drive && drive->Type == DRIVE_REMOTE)
+            return true;
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    // Where folders count their sub-folders' ".." in their link count, more than two links
+    // answer without reading the folder (file systems that do not count report one).
+    struct stat own
+    {
+    };
+    if (::fstat(fd, &own) == 0 && own.st_nlink > 2) {
+        ::close(fd);
+        return true;
+    }
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd), &::closedir);
     if (!dir) {
         ::close(fd);

@@ -1,0 +1,238 @@
+#pragma once
+// TPTCustomShellTree: a tree over the shell namespace. Its root is a base folder (the desktop
+// unless set otherwise), its nodes are folders (files too with ptstoIncludeNonFolders), and a
+// node's children are enumerated when it is first expanded. The selected node decides the
+// folder of a linked shell list and of a linked folder combo: a click moves them at once, the
+// keyboard after PTSH_TREE_KEY_UPDATE_DELAY, so that arrowing through a tree does not fill the
+// list for every folder passed. RefreshNodes brings every filled level in line with the
+// namespace by difference, keeping what stayed. TPTShellTree publishes it.
+//
+// GUI thread only. The tree owns its nodes' data, its locators and timers; the system image
+// list and the linked controls are borrowed (a linked control that goes is forgotten).
+
+#include "DeviceChangeHandler.h"
+#include "ImageList.h"
+#include "PTCustomTreeView.h"
+#include "ShTreeData.h"
+#include "ShellList.h"
+#include "ShellLocator.h"
+#include "Timer.h"
+
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <unordered_set>
+
+namespace sondrel::shell {
+
+class TPTCustomShellCombo;
+
+enum TPTShellTreeOption {
+    ptstoAutoFill,
+    ptstoVirtualFolders,
+    ptstoDesignInteractive,
+    ptstoDefaultKeyHandling,
+    ptstoContextMenus,
+    ptstoDynamicRefresh,
+    ptstoIncludeNonFolders,
+    ptstoOleDrag,
+    ptstoOleDrop,
+    ptstoShowHidden,
+};
+
+// A set of options, bit n for the n-th value.
+using TPTShellTreeOptions = std::uint16_t;
+[[nodiscard]] constexpr TPTShellTreeOptions ShellTreeOption(TPTShellTreeOption option)
+{
+    return static_cast<TPTShellTreeOptions>(1u << option);
+}
+inline constexpr TPTShellTreeOptions kDefaultShellTreeOptions = 0x3BB;
+
+// The delay before a selection made with the keyboard reaches the linked list.
+inline constexpr int PTSH_TREE_KEY_UPDATE_DELAY = 500;
+// Drag and drop over the tree: the margins that scroll, the least time between two steps, and
+// how long (and how still) the pointer hovers before a collapsed node opens.
+inline constexpr int PTSH_AUTOSCROLL_THRESHOLD_X = 26;
+inline constexpr int PTSH_AUTOSCROLL_THRESHOLD_Y = 20;
+inline constexpr int PTSH_AUTOSCROLL_MINDELAY_MS = 100;
+inline int PTSH_AUTOOPEN_DELAY_MS = 400;
+inline int PTSH_AUTOOPEN_THRESHOLD_X = 2;
+inline int PTSH_AUTOOPEN_THRESHOLD_Y = 2;
+
+using TPTShTreeInsertItemEvent = std::function<void(
+    framework::TObject* aSender, framework::TTreeNode* aNode, TPTShTreeData* aShTreeData)>;
+using TPTShTreeDeleteItemEvent = std::function<void(
+    framework::TObject* aSender, framework::TTreeNode* aNode, TPTShTreeData* aShTreeData)>;
+using TPTShTvCustomDrawEvent = std::function<void(framework::TObject* aSender, TPTCustomDraw* aCD,
+    framework::TTreeNode* aNode, TPTShTreeData* aData)>;
+
+class TPTCustomShellTree : public TPTCustomTreeView, public TPTShellListLink
+{
+    Q_OBJECT
+
+public:
+    explicit TPTCustomShellTree(QWidget* parent = nullptr);
+    ~TPTCustomShellTree() override;
+
+    // Rebuilds the tree from the base folder.
+    void FillItems();
+    // Brings every filled level in line with the namespace, keeping what stayed.
+    void RefreshNodes();
+    // Selects the ancestor `levels` up (stopping at the root).
+    void GoUp(int levels);
+    // Runs a pending deferred update now; with `all`, the linked list and combo too.
+    void Synchronize(bool all);
+    [[nodiscard]] framework::TTreeNode* FindNodeWithIdList(
+        framework::TTreeNode* parent, PCItemIDList relative);
+    // Orders a node's children by its folder (not recursive); null: the whole tree.
+    void SortNode(framework::TTreeNode* node);
+    [[nodiscard]] framework::TTreeNode* GetFirstRootLevelShellNode() const;
+    [[nodiscard]] TPTShTreeData* GetDataFromNode(const framework::TTreeNode* node) const;
+    [[nodiscard]] bool NodeHasData(const framework::TTreeNode* node) const;
+    // The data of the node at `index` in the whole tree's order; null for none.
+    [[nodiscard]] TPTShTreeData* GetShTreeData(int index) const;
+
+    [[nodiscard]] TPTShellLocator& BaseFolder() { return *m_baseFolder; }
+    void SetBaseFolder(const TPTShellLocator* folder);
+    // The folder of the selected node; setting it selects that folder.
+    [[nodiscard]] TPTShellLocator& SelectedFolder() { return *m_selectedFolder; }
+    void SetSelectedFolder(const TPTShellLocator* folder);
+    [[nodiscard]] std::string SelectedPathName();
+    void SetSelectedPathName(const std::string& path);
+    [[nodiscard]] TPTShTreeData* SelectedItem() const;
+
+    [[nodiscard]] TPTCustomShellList* ShellList() const { return m_list; }
+    void SetShellList(TPTCustomShellList* list);
+    [[nodiscard]] TPTCustomShellCombo* ShellCombo() const;
+    void SetShellCombo(TPTCustomShellCombo* combo);
+
+    [[nodiscard]] TPTShellTreeOptions Options() const { return m_options; }
+    void SetOptions(TPTShellTreeOptions options);
+    [[nodiscard]] bool HasOption(TPTShellTreeOption option) const
+    {
+        return (m_options & ShellTreeOption(option)) != 0;
+    }
+    [[nodiscard]] bool Busy() const { return m_busy; }
+    [[nodiscard]] bool RefreshPending() const { return m_refreshPending; }
+    // A keyboard selection waits to reach the linked controls.
+    [[nodiscard]] bool UpdatePending() const { return m_keyTimer->Enabled(); }
+
+    // Watching for changes (the change-watching thread posts AM_CHANGENOTIFY).
+    virtual void InstallChangeHandler(const std::string& path);
+    void InstallChangeHandlersForAllLocalDrives();
+
+    // The end of loading from a form description.
+    Q_INVOKABLE void Loaded();
+
+    TPTShAddItemEvent OnAddItem;
+    TPTShTreeInsertItemEvent OnInsertItem;
+    TPTShTreeDeleteItemEvent OnDeleteItem;
+    TPTShPopupHintEvent OnPopupHint;
+    TPTShTvCustomDrawEvent OnCustomDrawSh;
+    TPTShTvCustomDrawEvent OnCustomDrawShEx;
+    framework::TNotifyEvent OnFillStart;
+    framework::TNotifyEvent OnFillComplete;
+
+    // TPTShellListLink
+    [[nodiscard]] QObject* LinkObject() override { return this; }
+    [[nodiscard]] TPTShellLocator& LinkFolder() override { return *m_selectedFolder; }
+    void LinkSelectIdList(PCItemIDList pidl) override;
+    void LinkGoUp(int levels) override { GoUp(levels); }
+    void LinkSynchronize(bool all) override { Synchronize(all); }
+    [[nodiscard]] PCItemIDList LinkNodeIdList(framework::TTreeNode* node) override;
+
+protected:
+    // Enumerates `folder` under `node`; without a node the root node is made first.
+    virtual void FillTree(IShellFolder_NRC* folder, framework::TTreeNode* node);
+    virtual HRESULT AddNewShellNode(IShellFolder_NRC* parentFolder, PCItemIDList parentAbsolute,
+        PCItemIDList relative, framework::TTreeNode* parentNode);
+    virtual bool CanAdd(IShellFolder_NRC* parentFolder, PCItemIDList parentAbsolute,
+        std::uint32_t attributes, PCItemIDList relative);
+    // Fills a node that has the expand button but no children yet.
+    virtual void ExpandNode(framework::TTreeNode* node);
+    virtual void DoSetSelectedIdList(PCItemIDList pidl);
+    virtual void DeviceChangeDetected(TPTDeviceChangeHandler* sender, TMessage& message);
+    virtual void PTCustomDrawSh(
+        TPTCustomDraw* draw, framework::TTreeNode* node, TPTShTreeData* data);
+    virtual void FillStart();
+    virtual void FillComplete();
+
+    // framework
+    bool CanExpand(framework::TTreeNode* node) override;
+    void Change(framework::TTreeNode* node) override;
+    void Delete(framework::TTreeNode* node) override;
+    void GetImageIndex(framework::TTreeNode* node) override;
+    void GetSelectedIndex(framework::TTreeNode* node) override;
+    void CreateWnd() override;
+    std::unique_ptr<TPTCustomDraw> PTCustomDraw(
+        TNMCustomDraw& record, std::int32_t& result) override;
+
+    // Qt
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    friend class TPTShTreeData;
+
+    [[nodiscard]] TPTDeviceChangeEvent DeviceChangeSubscription();
+    void BaseFolderChanged();
+    void SelectedFolderChanged();
+    // The selection reaches the locator, the linked list and the combo.
+    void PropagateSelection(framework::TTreeNode* node);
+    void KeyTimerElapsed();
+    void NotifyTimerElapsed();
+    void AMChangeNotify();
+    void AMDeferredFill();
+    void RefreshNode(framework::TTreeNode* node, framework::TTreeNode*& remembered);
+    void DeleteAllNodes();
+    void LookUpImages(framework::TTreeNode& node, TPTShTreeData& data);
+    [[nodiscard]] win32::SHCONTF EnumFlags() const;
+    [[nodiscard]] win32::HWND OwnerWindow();
+    [[nodiscard]] bool Loading() const;
+    // A label edit, a menu or a drag is under way: fills wait for its end.
+    [[nodiscard]] bool Occupied() const;
+    // A node for `pidl` (absolute) below the base, or null.
+    [[nodiscard]] int BaseDepth();
+
+    std::unique_ptr<TPTShellLocator> m_baseFolder;
+    std::unique_ptr<TPTShellLocator> m_selectedFolder;
+    TPTShellTreeOptions m_options = kDefaultShellTreeOptions;
+    // Two timers: a change arriving during the key delay must not cancel the list's update,
+    // nor a key the refresh.
+    framework::TTimer* m_keyTimer;
+    framework::TTimer* m_notifyTimer;
+    framework::TImageList* m_images;
+    QPointer<TPTCustomShellList> m_list;
+    QPointer<TPTCustomShellCombo> m_combo;
+    int m_suppress = 0;
+    bool m_immediate = false;
+    bool m_refreshPending = false;
+    bool m_busy = false;
+    bool m_ignoreNextNotify = false;
+    framework::TTreeNode* m_lastInserted = nullptr;
+    // Every data object the tree attached, so that a node's data can be told from others'.
+    std::unordered_set<const void*> m_ownData;
+};
+
+// The same tree with its properties and events published.
+class TPTShellTree : public TPTCustomShellTree
+{
+    Q_OBJECT
+    Q_PROPERTY(uint Options READ PublishedOptions WRITE SetPublishedOptions)
+    Q_PROPERTY(int Indent READ indentation WRITE setIndentation)
+
+public:
+    using TPTCustomShellTree::TPTCustomShellTree;
+
+    [[nodiscard]] uint PublishedOptions() const { return Options(); }
+    void SetPublishedOptions(uint options)
+    {
+        SetOptions(static_cast<TPTShellTreeOptions>(options));
+    }
+
+    using TPTCustomShellTree::OnNodeContextMenu;
+};
+
+} // namespace sondrel::shell
