@@ -24,6 +24,7 @@
 #include <stdexcept>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace sondrel;
@@ -90,6 +91,8 @@ private Q_SLOTS:
         } expected[] = {
             { form.StatusLine, QRect(0, 491, 637, 23) },
             { form.SpeedBar, QRect(0, 0, 637, 33) },
+            { form.PTShellCombo1, QRect(4, 4, 221, 22) },
+            { form.PTShellTree1, QRect(0, 33, 159, 235) },
             { form.UpBtn, QRect(232, 4, 27, 25) },
             { form.URLStatic1, QRect(276, 8, 117, 14) },
             { form.VersionLabel1, QRect(408, 10, 89, 13) },
@@ -127,6 +130,7 @@ private Q_SLOTS:
             const char* name;
         } expected[] = {
             { form.StreamList, "Stream list" },
+            { form.PTShellTree1, "Folder tree" },
             { form.ScrollBox1, "Stream content" },
             { form.UpBtn, "To parent folder" },
             { form.SpeedButton1, "Help" },
@@ -137,6 +141,8 @@ private Q_SLOTS:
             QVERIFY(accessible);
             QCOMPARE(accessible->text(QAccessible::Name), QString::fromUtf8(want.name));
         }
+        // A combo's name on this system is its current entry; what it is for is its own.
+        QCOMPARE(form.PTShellCombo1->accessibleName(), QStringLiteral("Folder"));
         QCOMPARE(form.StreamList->accessibleDescription(),
             QStringLiteral("Select the stream of which you want to see the content."));
         QVERIFY(form.ScrollBox1->focusPolicy() & Qt::TabFocus);
@@ -495,6 +501,54 @@ private Q_SLOTS:
         form.FileList->Folder().SetPathName(dir / "inner");
         form.UpBtn->click();
         QCOMPARE(form.FileList->Folder().GetPathName(), dir.Path());
+    }
+
+    void theTreeAndTheComboBrowseWithTheFileList()
+    {
+        test::TempDir dir;
+        QCOMPARE(::mkdir((dir / "docs").c_str(), 0755), 0);
+        test::WriteFile(dir / "docs/one", "x");
+        QCOMPARE(::setxattr((dir / "docs/one").c_str(), "user.a", "1", 1, 0), 0);
+        app::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCoreApplication::sendPostedEvents();
+        // The window opens on the desktop, in the tree and in the combo.
+        QVERIFY(form.PTShellTree1->Items().Count() > 0);
+        QCOMPARE(form.PTShellTree1->Selected(), form.PTShellTree1->Items().GetFirstNode());
+        QCOMPARE(form.PTShellCombo1->ItemIndex(), 0);
+
+        // A click on a tree folder fills the file list with its counts.
+        form.PTShellTree1->SetSelectedPathName(dir.Path());
+        form.PTShellTree1->Selected()->Expand(false);
+        TTreeNode* docs = form.PTShellTree1->Selected()->GetFirstChild();
+        QVERIFY(docs);
+        QCOMPARE(docs->Text(), QStringLiteral("docs"));
+        docs->MakeVisible();
+        const QRect row = docs->DisplayRect(true).ToQRect();
+        QTest::mouseClick(form.PTShellTree1->viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(form.FileList->Folder().GetPathName(), dir / "docs");
+        QCOMPARE(Captions(form), QStringList { QStringLiteral("one") });
+        QCOMPARE(Cell(form, form.FileList->Items()[0], 1), QStringLiteral("3"));
+        QCOMPARE(form.PTShellCombo1->GetImageComboItem(form.PTShellCombo1->ItemIndex())->Caption(),
+            QStringLiteral("docs"));
+
+        // Choosing the parent's entry in the combo moves the tree and the list.
+        const int parent = form.PTShellCombo1->ItemIndex() - 1;
+        form.PTShellCombo1->SetItemIndex(parent);
+        Q_EMIT form.PTShellCombo1->activated(parent);
+        QCOMPARE(form.PTShellTree1->SelectedPathName(), dir.Path());
+        QCOMPARE(form.FileList->Folder().GetPathName(), dir.Path());
+
+        // The up button and Backspace select the parent in the tree.
+        form.PTShellTree1->SetSelectedPathName(dir / "docs");
+        form.UpBtn->click();
+        QCOMPARE(form.PTShellTree1->SelectedPathName(), dir.Path());
+        form.FileList->setFocus();
+        QTest::keyClick(form.FileList, Qt::Key_Backspace);
+        const std::string parentPath = dir.Path().substr(0, dir.Path().rfind('/'));
+        QCOMPARE(form.PTShellTree1->SelectedPathName(), parentPath);
+        QCOMPARE(form.FileList->Folder().GetPathName(), parentPath);
     }
 
     void screenshotOfTheWindow()
