@@ -51,4 +51,10 @@ void RegisterMainWindowBenchmarks(const std::string& family, const std::string& 
 void RegisterSelectDumpBenchmarks(
     const std::string& family, const std::string& path, std::vector<RatioTarget>& targets);
 
+// The shell tree expanding nodes of 10,000 and 100,000 sub-folders, refreshing one, and
+// selecting a folder 20 levels deep; its material is made in `data`. False, with `problem`
+// set, when the material cannot be made.
+bool RegisterShellTreeBenchmarks(
+    const std::string& data, std::vector<RatioTarget>& targets, std::string& problem);
+
 } // namespace sondrel::bench

@@ -6,9 +6,11 @@
 
 #include "ShellTree.h"
 
+#include "NtfsImage.h"
 #include "ShellCombo.h"
 #include "ShellList.h"
 #include "ShellTestSupport.h"
+#include "TempDir.h"
 
 #include <QAbstractItemModelTester>
 #include <QAbstractItemView>
@@ -322,6 +324,56 @@ private Q_SLOTS:
         QCOMPARE(Texts(keep), (QStringList { QStringLiteral("inner"), QStringLiteral("new") }));
         QVERIFY(keep->Expanded());
         QCOMPARE(t.Tree.Selected(), root);
+    }
+
+    void aMountMadeWhileRunningAddsItsDriveOnce()
+    {
+        TTree t;
+        TTreeNode* computer = Child(t.Tree.Items().GetFirstNode(), QStringLiteral("Computer"));
+        QVERIFY(computer);
+        computer->Expand(false);
+        sondrel::test::TempDir dir;
+        // Only the node of this test's own mount counts: others may come and go meanwhile.
+        const auto drivesAt = [&](const std::string& path) {
+            int found = 0;
+            for (TTreeNode* node = computer->GetFirstChild(); node; node = node->GetNextSibling())
+                if (TPTShTreeData* data = t.Tree.GetDataFromNode(node);
+                    data && data->GetPathName() == path)
+                    ++found;
+            return found;
+        };
+        sondrel::test::TmpfsMount mount(dir.Path());
+        if (!mount.Usable())
+            QSKIP(qPrintable(
+                QStringLiteral("no tmpfs mount here: ") + QString::fromStdString(mount.Problem())));
+        QTRY_COMPARE_WITH_TIMEOUT(drivesAt(mount.Path()), 1, 10000);
+        QCoreApplication::processEvents();
+        QCOMPARE(drivesAt(mount.Path()), 1);
+        mount.Unmount();
+        QTRY_COMPARE_WITH_TIMEOUT(drivesAt(mount.Path()), 0, 10000);
+    }
+
+    void anNtfsVolumeIsBrowsedLikeAnyFolder()
+    {
+        sondrel::test::NtfsImage volume;
+        if (!volume.Usable() || !volume.Mount())
+            QSKIP(qPrintable(QStringLiteral("no NTFS volume here: ")
+                + QString::fromStdString(volume.Problem())));
+        fs::create_directories(volume / "dir/sub");
+        {
+            TPTShellList list;
+            TTree t;
+            t.Tree.SetShellList(&list);
+            list.show();
+            t.Tree.SetSelectedPathName(volume / "dir/sub");
+            QCOMPARE(t.Tree.SelectedPathName(), volume / "dir/sub");
+            QCOMPARE(list.Folder().GetPathName(), volume / "dir/sub");
+            t.Tree.GoUp(1);
+            QCOMPARE(Texts(t.Tree.Selected()), QStringList { QStringLiteral("sub") });
+            QCOMPARE(list.Folder().GetPathName(), volume / "dir");
+            t.Tree.SetShellList(nullptr);
+        }
+        volume.Unmount();
     }
 
     void theComboListsTheChainDownToAFolderOnADrive()
