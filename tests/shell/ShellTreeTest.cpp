@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <filesystem>
 #include <fstream>
@@ -413,6 +414,26 @@ private Q_SLOTS:
 
         combo.GoUp(1);
         QCOMPARE(ShellGetPathFromIdList(combo.GetSelectedFolder().GetIdList()), f / "a");
+    }
+
+    void theClosedComboOpensOnArrowsAndNeverChoosesByThem()
+    {
+        TPTShellCombo combo;
+        combo.show();
+        QVERIFY(combo.ItemCount() > 2);
+        QCOMPARE(combo.ItemIndex(), 0);
+        int chosen = 0;
+        combo.OnSelEndOk = [&chosen](TObject*) { ++chosen; };
+        QTest::keyClick(&combo, Qt::Key_Down);
+        QVERIFY(combo.DroppedDown());
+        combo.hidePopup();
+        QTest::keyClick(&combo, Qt::Key_End);
+        QTest::keyClick(&combo, Qt::Key_C);
+        QWheelEvent wheel(QPointF(5, 5), combo.mapToGlobal(QPointF(5, 5)), {}, { 0, -120 },
+            Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&combo, &wheel);
+        QCOMPARE(combo.ItemIndex(), 0);
+        QCOMPARE(chosen, 0);
     }
 
     void theComboListsAFolderUnderTheHomeFolderBelowHome()
