@@ -40,7 +40,9 @@ TEST(DesktopFiles, TheMetainfoValidatesAndCarriesThisRelease)
     const std::string text = ReadWholeFile(metainfo);
     EXPECT_NE(text.find("<launchable type=\"desktop-id\">" + kAppId + ".desktop</launchable>"),
         std::string::npos);
-    // The newest release comes first, and a new version needs its own entry.
+    // The newest release comes first, and a new version needs its own entry, here and in the
+    // package's change log.
+    EXPECT_EQ(ReadWholeFile(kData + "changelog").rfind("sondrel (" SONDREL_VERSION ") ", 0), 0u);
     const auto release = text.find("<release ");
     ASSERT_NE(release, std::string::npos);
     EXPECT_EQ(
@@ -85,6 +87,7 @@ TEST(Install, PutsExactlyTheExpectedFilesInPlace)
         "share/man/man1/sondrel.1.gz",
         "share/man/man1/sondrel-streams.1.gz",
         "share/doc/sondrel/copyright",
+        "share/doc/sondrel/changelog.gz",
     };
     EXPECT_EQ(installed, expected);
 
