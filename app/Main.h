@@ -38,6 +38,10 @@ public:
     void StreamListSelectItem(TObject* Sender, TListItem* Item, bool Selected);
     void StreamListDeletion(TObject* Sender, TListItem* Item);
 
+    // Shows a folder given to the program, or a file's folder with the file selected (and so its
+    // streams listed). Throws the system's message, after the path, when it cannot be opened.
+    void OpenPath(const std::string& path);
+
     framework::TImageList* ImageList1;
 
 private:

@@ -31,6 +31,7 @@ namespace {
           "  -l PATH       one line per stream: INDEX, KIND, SIZE and CAPTION, tab-separated\n"
           "  -d INDEX PATH the hex dump of stream INDEX (from 0), at most 16 MB\n"
           "  --help        this text\n"
+          "  --version     the program's name and version\n"
           "\n"
           "Names are written as UTF-8; a tab, newline or backslash as \\t, \\n, \\\\ and a byte\n"
           "that is not UTF-8 as \\xHH.\n"
@@ -227,6 +228,10 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
             optionsDone = true;
         } else if (a == "--help") {
             std::fwrite(kUsage.data(), 1, kUsage.size(), out);
+            return kAllOpened;
+        } else if (a == "--version") {
+            const std::string line = std::string("sondrel-streams ") + SONDREL_VERSION + "\n";
+            std::fwrite(line.data(), 1, line.size(), out);
             return kAllOpened;
         } else if (a == "-l") {
             if (args.size() != i + 2 || recurse || namedOnly || !paths.empty())

@@ -1,0 +1,73 @@
+// Opening the window on a path given to the program.
+
+#include "FileSystem.h"
+#include "Main.h"
+#include "ShListData.h"
+#include "ShellErrors.h"
+#include "ShellHeld.h"
+#include "UPTShellUtils.h"
+#include "Win32Error.h"
+
+#include <stdexcept>
+
+namespace sondrel::app {
+
+namespace {
+
+    [[noreturn]] void CannotOpen(const std::string& path, shell::HRESULT hr)
+    {
+        throw std::runtime_error(path + ": " + shell::EOleSysError(hr).what());
+    }
+
+    // A relative path names what it names in the working folder, as the user typed it there.
+    std::string FromWorkingFolder(const std::string& path)
+    {
+        if (path.front() == '/')
+            return path;
+        const win32::DWORD size = win32::GetCurrentDirectoryA(0, nullptr);
+        std::string folder(size, '\0');
+        const win32::DWORD length
+            = size == 0 ? 0 : win32::GetCurrentDirectoryA(size, folder.data());
+        if (length == 0 || length >= size)
+            CannotOpen(path, win32::HRESULT_FROM_WIN32(win32::GetLastError()));
+        folder.resize(length);
+        return folder + "/" + path;
+    }
+
+} // namespace
+
+void TMainForm::OpenPath(const std::string& path)
+{
+    if (path.empty())
+        CannotOpen(path, win32::HRESULT_FROM_WIN32(win32::ERROR_PATH_NOT_FOUND));
+    shell::HeldPidl item;
+    shell::HRESULT hr = shell::ShellGetIdListFromPath(FromWorkingFolder(path), item.Pointer);
+    if (shell::FAILED(hr))
+        CannotOpen(path, hr);
+    shell::Held<shell::IShellFolder_NRC> desktop;
+    shell::OleCheck(shell::ShellGetDesktopFolder(desktop.Pointer));
+    win32::SFGAOF attributes = win32::SFGAO_FOLDER;
+    shell::PCItemIDList list = item.Pointer;
+    hr = desktop.Pointer->GetAttributesOf(1, &list, &attributes);
+    if (shell::FAILED(hr))
+        CannotOpen(path, hr);
+    if (attributes & win32::SFGAO_FOLDER) {
+        FileList->Folder().SetIdList(item.Pointer);
+        return;
+    }
+    const std::string file = shell::ShellGetPathFromIdList(item.Pointer);
+    const std::string::size_type slash = file.rfind('/');
+    FileList->Folder().SetPathName(slash == 0 ? std::string("/") : file.substr(0, slash));
+    for (int i = 0; i < FileList->Items().Count(); ++i) {
+        TListItem* listed = FileList->Items()[i];
+        shell::TPTShListData* shellData = FileList->GetDataFromItem(listed);
+        if (shellData && shellData->GetPathName() == file) {
+            FileList->SetSelected(listed);
+            listed->SetFocused(true);
+            listed->MakeVisible();
+            return;
+        }
+    }
+}
+
+} // namespace sondrel::app
