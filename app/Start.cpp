@@ -1,6 +1,7 @@
 #include "Start.h"
 
 #include "Application.h"
+#include "CommandDialogs.h"
 #include "Main.h"
 
 namespace sondrel::app {
@@ -12,6 +13,8 @@ int RunSondrel(int argc, char** argv)
         application.Initialize();
         application.SetTitle(QStringLiteral("Sondrel"));
         application.SetHelpFile(QStringLiteral("SONDREL.HLP"));
+        // The namespace's commands (copy, move, delete, properties) ask and show in dialogs.
+        shell::InstallShellCommandUi();
         TMainForm form;
         application.SetMainForm(&form);
         form.show();
