@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "Directory.h"
 #include "FolderDetails.h"
+#include "FolderDropTarget.h"
 #include "ItemCommands.h"
 #include "MountTable.h"
 #include "ShellAllocator.h"
@@ -397,7 +398,7 @@ HRESULT ShellFolder::GetUIObjectOf(
     if (out == nullptr)
         return E_POINTER;
     *out = nullptr;
-    if (riid != IID_IContextMenu)
+    if (riid != IID_IContextMenu && riid != IID_IDropTarget)
         return E_NOINTERFACE;
     if (count == 0 || items == nullptr)
         return E_INVALIDARG;
@@ -414,12 +415,22 @@ HRESULT ShellFolder::GetUIObjectOf(
         CommandItem target;
         target.Path = child->Path;
         target.Trash = child->Where == Place::Trash;
-        target.Folder = target.Trash || (decoded->front().Flags & idlist::kFlagFolder) != 0;
+        target.Folder = target.Trash || child->Where == Place::Home || child->Where == Place::Drive
+            || (decoded->front().Flags & idlist::kFlagFolder) != 0;
         target.InTrash = m_location.InTrash;
         target.ReadOnly = child->OtherTrash;
         // Home, drives and the trash stay where they are; entries as their folder allows.
         target.CanMove = child->Where == Place::Entry && Permissions().Writable;
         targets.push_back(std::move(target));
+    }
+    if (riid == IID_IDropTarget) {
+        // Folders and the trash take drops; a plain file, or a folder only read, does not.
+        if (targets.size() != 1 || !targets[0].Folder || targets[0].ReadOnly
+            || (targets[0].InTrash && !targets[0].Trash))
+            return E_NOINTERFACE;
+        *out = static_cast<IDropTarget_NRC*>(
+            FolderDropTarget::Create(targets[0].Path, targets[0].Trash));
+        return S_OK;
     }
     *out = static_cast<IContextMenu_NRC*>(ItemCommands::Create(std::move(targets)));
     return S_OK;
