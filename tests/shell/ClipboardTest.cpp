@@ -79,6 +79,20 @@ QString UriOf(const QString& path)
     return uri;
 }
 
+// A shown list on `folder`, with the focus.
+struct TShownList
+{
+    TPTShellList List;
+    explicit TShownList(const QString& folder)
+    {
+        List.resize(400, 300);
+        List.show();
+        (void)QTest::qWaitForWindowExposed(&List);
+        List.Folder().SetPathName(Bytes(folder));
+        List.setFocus();
+    }
+};
+
 framework::TListItem* ItemNamed(TPTShellList& list, const QString& name)
 {
     for (int i = 0; i < list.Items().Count(); ++i)
@@ -109,14 +123,9 @@ private Q_SLOTS:
         QDir(m_dir.path()).mkpath(QStringLiteral("copy"));
         const QString file = m_dir.filePath(QStringLiteral("copy/a b.txt"));
         QFile(file).open(QIODevice::WriteOnly);
-        TPTShellList list;
-        list.resize(400, 300);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
-        list.Folder().SetPathName(Bytes(m_dir.filePath(QStringLiteral("copy"))));
-        list.SetSelected(ItemNamed(list, QStringLiteral("a b.txt")));
-        list.setFocus();
-        QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+        TShownList shown(m_dir.filePath(QStringLiteral("copy")));
+        shown.List.SetSelected(ItemNamed(shown.List, QStringLiteral("a b.txt")));
+        QTest::keyClick(&shown.List, Qt::Key_C, Qt::ControlModifier);
 
         const QByteArray targets = Xclip({ QStringLiteral("-o"), QStringLiteral("-selection"),
             QStringLiteral("clipboard"), QStringLiteral("-t"), QStringLiteral("TARGETS") });
@@ -141,13 +150,8 @@ private Q_SLOTS:
         QFile(file).open(QIODevice::WriteOnly);
         QVERIFY(OfferWithXclip(
             QStringLiteral("x-special/gnome-copied-files"), "cut\n" + UriOf(file).toUtf8()));
-        TPTShellList list;
-        list.resize(400, 300);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
-        list.Folder().SetPathName(Bytes(m_dir.filePath(QStringLiteral("to"))));
-        list.setFocus();
-        QTest::keyClick(&list, Qt::Key_V, Qt::ControlModifier);
+        TShownList shown(m_dir.filePath(QStringLiteral("to")));
+        QTest::keyClick(&shown.List, Qt::Key_V, Qt::ControlModifier);
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("to/moved"))));
         QVERIFY(!QFile::exists(file));
         QTRY_VERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(
@@ -162,13 +166,8 @@ private Q_SLOTS:
         QFile(file).open(QIODevice::WriteOnly);
         QVERIFY(OfferWithXclip(QStringLiteral("UTF8_STRING"),
             "x-special/nautilus-clipboard\ncopy\n" + UriOf(file).toUtf8() + "\n"));
-        TPTShellList list;
-        list.resize(400, 300);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&list));
-        list.Folder().SetPathName(Bytes(m_dir.filePath(QStringLiteral("old-to"))));
-        list.setFocus();
-        QTest::keyClick(&list, Qt::Key_V, Qt::ControlModifier);
+        TShownList shown(m_dir.filePath(QStringLiteral("old-to")));
+        QTest::keyClick(&shown.List, Qt::Key_V, Qt::ControlModifier);
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("old-to/copied"))));
         QVERIFY2(QFile::exists(file), "a copy keeps its source");
     }

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <thread>
 
 using namespace sondrel;
@@ -31,6 +32,19 @@ platform::MenuModel SampleModel()
     sub.SubMenu.push_back({ 1, "Desktop", "", false, false, false, {} });
     model.Insert(3, sub);
     return model;
+}
+
+// Runs `act` on the active popup menu once there is one (polling, so a busy machine only makes
+// it later); after 10 s any popup is closed instead, so that a menu loop never hangs the test.
+void OnPopup(const std::function<void(QMenu*)>& act, int waited = 0)
+{
+    QTimer::singleShot(20, [=] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (popup != nullptr)
+            act(popup);
+        else if (waited < 10000)
+            OnPopup(act, waited + 20);
+    });
 }
 
 // Clicks the button labelled `label` of the next message box, checking its "for all" box first
@@ -78,17 +92,12 @@ private Q_SLOTS:
 
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
-        QTimer::singleShot(50, [] {
-            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY(popup != nullptr);
+        OnPopup([](QMenu* popup) {
             popup->setActiveAction(popup->actions().at(0));
             QTest::keyClick(popup, Qt::Key_Return);
         });
         QCOMPARE(TrackMenuModel(model, &owner, owner.mapToGlobal(QPoint(5, 5))), 1000u);
-        QTimer::singleShot(50, [] {
-            if (auto* popup = QApplication::activePopupWidget())
-                popup->close();
-        });
+        OnPopup([](QMenu* popup) { popup->close(); });
         QCOMPARE(TrackMenuModel(model, &owner, owner.mapToGlobal(QPoint(5, 5))), 0u);
     }
 
@@ -120,20 +129,26 @@ private Q_SLOTS:
     {
         TShellCommandUi ui;
         ui.ShowDelay = 0;
-        QTimer::singleShot(100, [] {
+        bool stayed = false;
+        std::function<void()> cancelWhenShown = [&] {
             auto* dialog = qobject_cast<TProgressDialog*>(QApplication::activeModalWidget());
-            QVERIFY(dialog != nullptr);
+            if (dialog == nullptr) {
+                QTimer::singleShot(20, cancelWhenShown);
+                return;
+            }
             dialog->reject();
-            QVERIFY2(dialog->isVisible(), "the dialog stays until the worker has ended");
-        });
+            stayed = dialog->isVisible();
+        };
+        QTimer::singleShot(20, cancelWhenShown);
         bool sawCancel = false;
         (void)ui.RunWithProgress("Copying", [&](fileops::Questions&, fileops::Progress& progress) {
-            for (int i = 0; i < 500 && !progress.Cancelled(); ++i)
+            for (int i = 0; i < 3000 && !progress.Cancelled(); ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             sawCancel = progress.Cancelled();
             return fileops::Outcome {};
         });
         QVERIFY(sawCancel);
+        QVERIFY2(stayed, "the dialog stays until the worker has ended");
     }
 
     void propertiesShowWhatWasGathered()
