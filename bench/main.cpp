@@ -104,6 +104,7 @@ int main(int argc, char** argv)
     RegisterSelectDumpBenchmarks("select_dump_16MB", big, targets);
     if (!onNtfs.Files.empty())
         RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
+    RegisterFileOpsBenchmarks(data, targets);
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

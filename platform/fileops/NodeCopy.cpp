@@ -21,6 +21,7 @@ namespace {
     // heard within a fraction of a second.
     constexpr std::size_t kChunk = 8u << 20;
     constexpr std::size_t kBuffer = 1u << 20;
+    constexpr std::size_t kFirstTry = 4096;
 
     // What a file system says when it cannot hold an xattr at all or this one.
     bool CannotHold(int error)
@@ -133,19 +134,21 @@ bool IsNamedStream(const std::string& name) { return name.starts_with("user."); 
 int ReadXattrs(int fd, std::vector<Xattr>& xattrs)
 {
     xattrs.clear();
-    std::string names;
+    // Most items' names and values fit a small buffer: one call each, and the size is asked
+    // only when they do not (ntfs-3g answers a short buffer with EIO, others with ERANGE).
+    std::string names(kFirstTry, '\0');
     for (;;) {
-        const ssize_t size = ::flistxattr(fd, nullptr, 0);
-        if (size < 0)
-            return Unsupported(errno) ? 0 : errno;
-        names.resize(static_cast<std::size_t>(size));
         const ssize_t got = ::flistxattr(fd, names.data(), names.size());
         if (got >= 0) {
             names.resize(static_cast<std::size_t>(got));
             break;
         }
         if (errno != ERANGE)
+            return Unsupported(errno) ? 0 : errno;
+        const ssize_t size = ::flistxattr(fd, nullptr, 0);
+        if (size < 0)
             return errno;
+        names.resize(static_cast<std::size_t>(size) + 1);
     }
     for (std::size_t at = 0; at < names.size();) {
         const std::size_t end = names.find('\0', at);
@@ -153,21 +156,20 @@ int ReadXattrs(int fd, std::vector<Xattr>& xattrs)
         at = end == std::string::npos ? names.size() : end + 1;
         if (!IsNamedStream(name) && name != kAclAccess && name != kAclDefault)
             continue;
-        Xattr xattr { std::move(name), {} };
-        for (;;) {
+        Xattr xattr { std::move(name), std::string(kFirstTry, '\0') };
+        ssize_t got = ::fgetxattr(fd, xattr.Name.c_str(), xattr.Value.data(), xattr.Value.size());
+        while (got < 0 && (errno == ERANGE || errno == EIO)) {
             const ssize_t size = ::fgetxattr(fd, xattr.Name.c_str(), nullptr, 0);
             if (size < 0)
                 return errno;
             xattr.Value.resize(static_cast<std::size_t>(size));
-            const ssize_t got
-                = ::fgetxattr(fd, xattr.Name.c_str(), xattr.Value.data(), xattr.Value.size());
-            if (got >= 0) {
-                xattr.Value.resize(static_cast<std::size_t>(got));
-                break;
-            }
-            if (errno != ERANGE)
-                return errno;
+            got = ::fgetxattr(fd, xattr.Name.c_str(), xattr.Value.data(), xattr.Value.size());
+            if (got < 0 && errno == EIO)
+                return EIO; // the size fitted: a real I/O error
         }
+        if (got < 0)
+            return errno;
+        xattr.Value.resize(static_cast<std::size_t>(got));
         xattrs.push_back(std::move(xattr));
     }
     return 0;

@@ -46,6 +46,19 @@ namespace {
         return OwnFolder(trash + "/info");
     }
 
+    // Whether `trash` is a trash of the user's own already, its two folders included.
+    bool HasTrash(const BytePath& trash)
+    {
+        struct stat st
+        {
+        };
+        for (const BytePath& folder : { trash + "/files", trash + "/info" })
+            if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)
+                || st.st_uid != ::getuid())
+                return false;
+        return true;
+    }
+
     // The highest folder above `path` on the same file system as its parent.
     BytePath TopDir(const BytePath& parent, dev_t device)
     {
@@ -123,7 +136,9 @@ TrashPlan PlanTrash(const BytePath& path)
     struct stat homeSt
     {
     };
-    const bool homeUsable = MakeTrash(home, true) == 0 && ::stat(home.c_str(), &homeSt) == 0;
+    // Made only when missing: most deletions find it there, and it is asked once per item.
+    const bool homeUsable
+        = (HasTrash(home) || MakeTrash(home, true) == 0) && ::stat(home.c_str(), &homeSt) == 0;
     if (homeUsable && homeSt.st_dev == item.st_dev) {
         plan.How = TrashPlan::Kind::SameFileSystem;
         plan.Trash = home;
