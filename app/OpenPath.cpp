@@ -5,6 +5,7 @@
 #include "ShListData.h"
 #include "ShellErrors.h"
 #include "ShellHeld.h"
+#include "ShellLocator.h"
 #include "UPTShellUtils.h"
 #include "Win32Error.h"
 
@@ -51,13 +52,17 @@ void TMainForm::OpenPath(const std::string& path)
     hr = desktop.Pointer->GetAttributesOf(1, &list, &attributes);
     if (shell::FAILED(hr))
         CannotOpen(path, hr);
+    // The tree decides the folder: it selects it, and the file list and the combo follow.
+    shell::TPTShellLocator folder;
     if (attributes & win32::SFGAO_FOLDER) {
-        FileList->Folder().SetIdList(item.Pointer);
+        folder.SetIdList(item.Pointer);
+        PTShellTree1->SetSelectedFolder(&folder);
         return;
     }
     const std::string file = shell::ShellGetPathFromIdList(item.Pointer);
     const std::string::size_type slash = file.rfind('/');
-    FileList->Folder().SetPathName(slash == 0 ? std::string("/") : file.substr(0, slash));
+    folder.SetPathName(slash == 0 ? std::string("/") : file.substr(0, slash));
+    PTShellTree1->SetSelectedFolder(&folder);
     for (int i = 0; i < FileList->Items().Count(); ++i) {
         TListItem* listed = FileList->Items()[i];
         shell::TPTShListData* shellData = FileList->GetDataFromItem(listed);

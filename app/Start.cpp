@@ -1,6 +1,7 @@
 #include "Start.h"
 
 #include "Application.h"
+#include "CommandDialogs.h"
 #include "CommandLine.h"
 #include "Guard.h"
 #include "Main.h"
@@ -55,6 +56,8 @@ int RunSondrel(int argc, char** argv)
         // Wayland compositors find the window's entry, and so its icon, by this name.
         QGuiApplication::setDesktopFileName(QStringLiteral("example.vaskel.Sondrel"));
         application.SetHelpFile(QStringLiteral("SONDREL.HLP"));
+        // The namespace's commands (copy, move, delete, properties) ask and show in dialogs.
+        shell::InstallShellCommandUi();
         TMainForm form;
         application.SetMainForm(&form);
         form.show();

@@ -51,6 +51,12 @@ void RegisterMainWindowBenchmarks(const std::string& family, const std::string& 
 void RegisterSelectDumpBenchmarks(
     const std::string& family, const std::string& path, std::vector<RatioTarget>& targets);
 
+// Copying 10,000 files of 4 KiB with three user.* xattrs each, and one 1 GiB file, with the
+// file-operation engine against a loop making the same system calls (and `cp -a` beside);
+// the progress dialog's cost on that copy; throwing 10,000 files into the trash against the
+// calls a trash needs. Material and scratch folders go below `data`.
+void RegisterFileOpsBenchmarks(const std::string& data, std::vector<RatioTarget>& targets);
+
 // The shell tree expanding nodes of 10,000 and 100,000 sub-folders, refreshing one, and
 // selecting a folder 20 levels deep; its material is made in `data`. False, with `problem`
 // set, when the material cannot be made.

@@ -3,6 +3,8 @@
 #include "CodePage.h"
 #include "Directory.h"
 #include "FolderDetails.h"
+#include "FolderDropTarget.h"
+#include "ItemCommands.h"
 #include "MountTable.h"
 #include "ShellAllocator.h"
 #include "ShellEnvironment.h"
@@ -390,12 +392,48 @@ HRESULT ShellFolder::GetAttributesOf(UINT count, const PCIDLIST* items, SFGAOF* 
     return S_OK;
 }
 
-HRESULT ShellFolder::GetUIObjectOf(HWND, UINT, const PCIDLIST*, REFIID, UINT*, void** out)
+HRESULT ShellFolder::GetUIObjectOf(
+    HWND, UINT count, const PCIDLIST* items, REFIID riid, UINT*, void** out)
 {
-    // Context menus, drop targets and data objects are not offered by this namespace yet.
-    if (out != nullptr)
-        *out = nullptr;
-    return E_NOINTERFACE;
+    if (out == nullptr)
+        return E_POINTER;
+    *out = nullptr;
+    if (riid != IID_IContextMenu && riid != IID_IDropTarget)
+        return E_NOINTERFACE;
+    if (count == 0 || items == nullptr)
+        return E_INVALIDARG;
+    // The commands act on file-system items and the trash; "Computer" and drives (whose
+    // folder is "Computer") have none.
+    std::vector<CommandItem> targets;
+    for (UINT i = 0; i < count; ++i) {
+        const auto decoded = DecodeItems(items[i]);
+        if (!decoded || decoded->size() != 1)
+            return E_INVALIDARG;
+        const auto child = Descend(m_location, decoded->front());
+        if (!child || child->Where == Place::Computer)
+            return E_NOINTERFACE;
+        CommandItem target;
+        target.Path = child->Path;
+        target.Trash = child->Where == Place::Trash;
+        target.Folder = target.Trash || child->Where == Place::Home || child->Where == Place::Drive
+            || (decoded->front().Flags & idlist::kFlagFolder) != 0;
+        target.InTrash = m_location.InTrash;
+        target.ReadOnly = child->OtherTrash;
+        // Home, drives and the trash stay where they are; entries as their folder allows.
+        target.CanMove = child->Where == Place::Entry && Permissions().Writable;
+        targets.push_back(std::move(target));
+    }
+    if (riid == IID_IDropTarget) {
+        // Folders and the trash take drops; a plain file, or a folder only read, does not.
+        if (targets.size() != 1 || !targets[0].Folder || targets[0].ReadOnly
+            || (targets[0].InTrash && !targets[0].Trash))
+            return E_NOINTERFACE;
+        *out = static_cast<IDropTarget_NRC*>(
+            FolderDropTarget::Create(targets[0].Path, targets[0].Trash));
+        return S_OK;
+    }
+    *out = static_cast<IContextMenu_NRC*>(ItemCommands::Create(std::move(targets)));
+    return S_OK;
 }
 
 HRESULT ShellFolder::GetDisplayNameOf(PCIDLIST pidl, SHGDNF flags, STRRET* name)

@@ -53,6 +53,10 @@ private Q_SLOTS:
         app::TMainForm form;
         form.OpenPath(dir / "inner");
         QCOMPARE(form.FileList->Folder().GetPathName(), dir / "inner");
+        // The tree and the combo stand on it too.
+        QCOMPARE(form.PTShellTree1->SelectedPathName(), dir / "inner");
+        QCOMPARE(form.PTShellCombo1->GetImageComboItem(form.PTShellCombo1->ItemIndex())->Caption(),
+            QStringLiteral("inner"));
         QCOMPARE(form.FileList->Items().Count(), 1);
         QCOMPARE(Caption(form, form.FileList->Items()[0]), QStringLiteral("file"));
         QVERIFY(!form.FileList->Selected());

@@ -74,10 +74,14 @@ class ShellListInteractionTest : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir { QDir::currentPath() + QStringLiteral("/interaction-XXXXXX") };
+    // Del puts items in a trash: the test's own, beside its folder.
+    QTemporaryDir m_data { QDir::currentPath() + QStringLiteral("/interaction-data-XXXXXX") };
 
     [[nodiscard]] QString Path(const QString& name) const { return m_dir.filePath(name); }
 
 private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(m_data.path())); }
+
     void init()
     {
         QDir(m_dir.path()).removeRecursively();
@@ -151,20 +155,26 @@ private Q_SLOTS:
         QCOMPARE(fills, 1);
         QCOMPARE(deletions, 2);
         QCOMPARE(list.Items().Count(), 2);
-        // Del and Ctrl+V refresh after their command; Ctrl+C and Ctrl+X do not. Nothing on the
-        // disk changes while the namespace offers no menu for them.
-        list.SetSelected(list.Items()[0]);
+        // Del and Ctrl+V refresh after their command; Ctrl+C and Ctrl+X do not. Del puts the
+        // selection in the trash; Shift+Del asks first, and without dialogs the answer is no.
+        list.SetSelected(ItemNamed(list, QStringLiteral("inside.txt")));
         QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
         QTest::keyClick(&list, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(fills, 1);
-        QTest::keyClick(&list, Qt::Key_Delete);
-        QCOMPARE(fills, 2);
         QTest::keyClick(&list, Qt::Key_Delete, Qt::ShiftModifier);
+        QCOMPARE(fills, 2);
+        QVERIFY(QFile::exists(Path(QStringLiteral("sub/inside.txt"))));
+        QTest::keyClick(&list, Qt::Key_Delete);
         QCOMPARE(fills, 3);
+        QVERIFY(!QFile::exists(Path(QStringLiteral("sub/inside.txt"))));
+        QVERIFY(QFile::exists(m_data.filePath(QStringLiteral("Trash/files/inside.txt"))));
+        QCOMPARE(deletions, 3);
+        // The cut item went to the trash meanwhile: pasting it finds nothing and makes nothing.
         QTest::keyClick(&list, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(fills, 4);
-        QCOMPARE(deletions, 2);
-        QVERIFY(QFile::exists(Path(QStringLiteral("sub/inside.txt"))));
+        QCOMPARE(
+            QDir(Path(QStringLiteral("sub"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList { QStringLiteral("deeper") });
 
         // Backspace goes up one level.
         QTest::keyClick(&list, Qt::Key_Backspace);

@@ -1,0 +1,188 @@
+#include "FolderDropTarget.h"
+
+#include "GlobalMemory.h"
+#include "ShellCommands.h"
+
+#include <cstring>
+
+#include <sys/stat.h>
+
+namespace sondrel::platform {
+
+namespace {
+
+    using namespace win32;
+
+    // The bytes of one format of `data`, or nothing.
+    std::optional<std::string> Fetch(IDataObject_NRC* data, WORD format)
+    {
+        FORMATETC wanted;
+        wanted.cfFormat = format;
+        wanted.tymed = TYMED_HGLOBAL;
+        STGMEDIUM medium;
+        if (data->QueryGetData(&wanted) != S_OK || data->GetData(&wanted, &medium) != S_OK)
+            return std::nullopt;
+        std::optional<std::string> bytes;
+        if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr)
+            bytes = std::string(
+                static_cast<const char*>(GlobalLock(medium.hGlobal)), GlobalSize(medium.hGlobal));
+        if (medium.pUnkForRelease != nullptr)
+            medium.pUnkForRelease->Release();
+        else
+            (void)GlobalFree(medium.hGlobal);
+        return bytes;
+    }
+
+    // A file-drop block: a 20-byte header whose first word is the offset of the list, and the
+    // paths, each ended by a zero, the list by another (8-bit paths only; a wide list is not
+    // ours to read).
+    std::optional<std::vector<BytePath>> DropFiles(std::string_view block)
+    {
+        if (block.size() < 20)
+            return std::nullopt;
+        std::uint32_t offset = 0;
+        std::uint32_t wide = 0;
+        std::memcpy(&offset, block.data(), 4);
+        std::memcpy(&wide, block.data() + 16, 4);
+        if (wide != 0 || offset < 20 || offset >= block.size())
+            return std::nullopt;
+        std::vector<BytePath> paths;
+        for (std::size_t at = offset; at < block.size();) {
+            const std::size_t end = block.find('\0', at);
+            if (end == std::string_view::npos)
+                return std::nullopt;
+            if (end == at)
+                break;
+            paths.emplace_back(block.substr(at, end - at));
+            at = end + 1;
+        }
+        if (paths.empty())
+            return std::nullopt;
+        return paths;
+    }
+
+    bool SameDevice(const BytePath& a, const BytePath& b)
+    {
+        struct stat first
+        {
+        };
+        struct stat second
+        {
+        };
+        return ::lstat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0
+            && first.st_dev == second.st_dev;
+    }
+
+} // namespace
+
+std::optional<FileTransfer> ReadDataObject(IDataObject_NRC* data)
+{
+    if (data == nullptr)
+        return std::nullopt;
+    static const WORD idLists = static_cast<WORD>(RegisterClipboardFormatA("Shell IDList Array"));
+    if (const auto block = Fetch(data, idLists))
+        if (auto paths = DecodeIdListArray(*block))
+            return FileTransfer { std::move(*paths), false };
+    if (const auto block = Fetch(data, CF_HDROP))
+        if (auto paths = DropFiles(*block))
+            return FileTransfer { std::move(*paths), false };
+    return std::nullopt;
+}
+
+FolderDropTarget* FolderDropTarget::Create(BytePath folder, bool trash)
+{
+    return new FolderDropTarget(std::move(folder), trash);
+}
+
+FolderDropTarget::FolderDropTarget(BytePath folder, bool trash)
+    : m_folder(std::move(folder))
+    , m_trash(trash)
+{
+}
+
+HRESULT FolderDropTarget::QueryInterface(REFIID riid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
+        *object = static_cast<IDropTarget_NRC*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG FolderDropTarget::AddRef() { return ++m_references; }
+
+ULONG FolderDropTarget::Release()
+{
+    const ULONG left = --m_references;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+DWORD FolderDropTarget::EffectFor(const FileTransfer& transfer, DWORD keyState, DWORD allowed) const
+{
+    for (const BytePath& path : transfer.Paths) {
+        // Nothing is dropped on itself, below itself, or into the folder it is in already.
+        const std::size_t slash = path.rfind('/');
+        const BytePath parent = slash == 0 ? BytePath("/") : path.substr(0, slash);
+        if (m_folder == path || m_folder.starts_with(path + "/") || parent == m_folder)
+            return DROPEFFECT_NONE;
+    }
+    if (m_trash)
+        return allowed & DROPEFFECT_MOVE;
+    DWORD wanted = DROPEFFECT_COPY;
+    if (keyState & MK_CONTROL)
+        wanted = DROPEFFECT_COPY;
+    else if (keyState & MK_SHIFT)
+        wanted = DROPEFFECT_MOVE;
+    else if (!transfer.Paths.empty() && SameDevice(transfer.Paths.front(), m_folder))
+        wanted = DROPEFFECT_MOVE;
+    if (allowed & wanted)
+        return wanted;
+    if (allowed & DROPEFFECT_COPY)
+        return DROPEFFECT_COPY;
+    return allowed & DROPEFFECT_MOVE;
+}
+
+HRESULT FolderDropTarget::DragEnter(IDataObject_NRC* data, DWORD keyState, POINTL, DWORD* effect)
+{
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    m_entered = ReadDataObject(data);
+    *effect = m_entered ? EffectFor(*m_entered, keyState, *effect) : DROPEFFECT_NONE;
+    return S_OK;
+}
+
+HRESULT FolderDropTarget::DragOver(DWORD keyState, POINTL, DWORD* effect)
+{
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    *effect = m_entered ? EffectFor(*m_entered, keyState, *effect) : DROPEFFECT_NONE;
+    return S_OK;
+}
+
+HRESULT FolderDropTarget::DragLeave()
+{
+    m_entered.reset();
+    return S_OK;
+}
+
+HRESULT FolderDropTarget::Drop(IDataObject_NRC* data, DWORD keyState, POINTL, DWORD* effect)
+{
+    if (effect == nullptr)
+        return E_INVALIDARG;
+    m_entered.reset();
+    auto transfer = ReadDataObject(data);
+    *effect = transfer ? EffectFor(*transfer, keyState, *effect) : DROPEFFECT_NONE;
+    if (*effect == DROPEFFECT_NONE)
+        return S_OK;
+    transfer->Cut = *effect == DROPEFFECT_MOVE;
+    const HRESULT result = TransferInto(*transfer, m_folder, m_trash);
+    return result == E_ABORT ? S_OK : result;
+}
+
+} // namespace sondrel::platform

@@ -1,0 +1,68 @@
+#pragma once
+// The drop target of a folder or of the trash (IDropTarget): files dropped on it are copied or
+// moved in, as the keys and the drives say (Ctrl copies, Shift moves, otherwise a move within
+// a file system and a copy across), or into the trash put in the trash. The files are read from
+// the data object's "Shell IDList Array" block, or else from its file-drop list (CF_HDROP).
+// Reference-counted; GUI thread.
+
+#include "BytePath.h"
+#include "ClipboardFormats.h"
+#include "ShellInterfaces.h"
+
+#include <atomic>
+#include <optional>
+
+namespace win32 {
+
+constexpr DWORD DROPEFFECT_NONE = 0;
+constexpr DWORD DROPEFFECT_COPY = 1;
+constexpr DWORD DROPEFFECT_MOVE = 2;
+constexpr DWORD DROPEFFECT_LINK = 4;
+constexpr DWORD MK_LBUTTON = 0x01;
+constexpr DWORD MK_RBUTTON = 0x02;
+constexpr DWORD MK_SHIFT = 0x04;
+constexpr DWORD MK_CONTROL = 0x08;
+constexpr DWORD TYMED_HGLOBAL = 1;
+constexpr WORD CF_HDROP = 15;
+
+} // namespace win32
+
+namespace sondrel::platform {
+
+// The files a data object carries; nothing when it carries none we can take.
+[[nodiscard]] std::optional<FileTransfer> ReadDataObject(win32::IDataObject_NRC* data);
+
+class FolderDropTarget final : public win32::IDropTarget_NRC
+{
+public:
+    // One reference for the caller. `folder` is where dropped files go (the trash's files
+    // folder when `trash`).
+    [[nodiscard]] static FolderDropTarget* Create(BytePath folder, bool trash);
+
+    win32::HRESULT QueryInterface(win32::REFIID riid, void** object) override;
+    win32::ULONG AddRef() override;
+    win32::ULONG Release() override;
+
+    win32::HRESULT DragEnter(win32::IDataObject_NRC* data, win32::DWORD keyState,
+        win32::POINTL point, win32::DWORD* effect) override;
+    win32::HRESULT DragOver(
+        win32::DWORD keyState, win32::POINTL point, win32::DWORD* effect) override;
+    win32::HRESULT DragLeave() override;
+    win32::HRESULT Drop(win32::IDataObject_NRC* data, win32::DWORD keyState, win32::POINTL point,
+        win32::DWORD* effect) override;
+
+    // The effect a drop of `transfer` with `keyState` would have, within `allowed`.
+    [[nodiscard]] win32::DWORD EffectFor(
+        const FileTransfer& transfer, win32::DWORD keyState, win32::DWORD allowed) const;
+
+private:
+    FolderDropTarget(BytePath folder, bool trash);
+    ~FolderDropTarget() = default;
+
+    std::atomic<win32::ULONG> m_references { 1 };
+    BytePath m_folder;
+    bool m_trash;
+    std::optional<FileTransfer> m_entered; // what the drag carries, from DragEnter on
+};
+
+} // namespace sondrel::platform

@@ -1,0 +1,271 @@
+// The namespace's context menus on real folders: what the menu holds, verbs by name and offset,
+// links, the trash and permanent deletion, properties; and the clipboard's formats as bytes.
+
+#include "ClipboardFormats.h"
+#include "CommandUi.h"
+#include "ItemCommands.h"
+#include "MenuModel.h"
+#include "ShellAllocator.h"
+#include "ShellItems.h"
+#include "ShellTestSupport.h"
+#include "UriPath.h"
+
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace win32;
+using namespace sondrel;
+using namespace sondrel::test;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The quiet interface, installed for one test, that says yes when told to.
+struct Answering : platform::QuietCommandUi
+{
+    bool Yes = false;
+    Answering() { platform::InstallCommandUi(this); }
+    ~Answering() override { platform::InstallCommandUi(nullptr); }
+    bool Confirm(const std::string& title, const std::string& text) override
+    {
+        (void)QuietCommandUi::Confirm(title, text);
+        return Yes;
+    }
+};
+
+Com<IContextMenu_NRC> MenuOf(const std::string& folder, const std::vector<std::string>& names)
+{
+    Com<IShellFolder_NRC> shell = BindPath(folder);
+    std::vector<Pidl> lists;
+    std::vector<PCIDLIST> items;
+    for (const std::string& name : names) {
+        std::string item;
+        EXPECT_TRUE(SUCCEEDED(platform::ParseRelativePath(folder, name, item)));
+        item += std::string(2, '\0');
+        lists.emplace_back(static_cast<ITEMIDLIST*>(platform::ShellAllocator().Alloc(item.size())));
+        std::memcpy(lists.back().get(), item.data(), item.size());
+        items.push_back(lists.back().get());
+    }
+    Com<IContextMenu_NRC> menu;
+    EXPECT_EQ(shell->GetUIObjectOf(nullptr, static_cast<UINT>(items.size()), items.data(),
+                  IID_IContextMenu, nullptr, menu.outVoid()),
+        S_OK);
+    return menu;
+}
+
+HRESULT Invoke(IContextMenu_NRC* menu, const char* verb, DWORD mask = 0)
+{
+    CMINVOKECOMMANDINFO info;
+    info.lpVerb = verb;
+    info.fMask = mask;
+    info.nShow = 1;
+    return menu->InvokeCommand(&info);
+}
+
+TEST(Commands, TheMenuHoldsEveryVerbAtItsOffsetAndGraysWhatCannotAct)
+{
+    TempDir dir;
+    WriteFile(dir / "a", "a");
+    Com<IContextMenu_NRC> menu = MenuOf(dir.Path(), { "a" });
+    ASSERT_TRUE(menu);
+    platform::MenuModel model;
+    const HRESULT filled
+        = menu->QueryContextMenu(&model, 0, 1000, 0x7FFF, CMF_EXPLORE | CMF_CANRENAME);
+    EXPECT_EQ(filled, 20) << "the largest offset plus one";
+    EXPECT_EQ(model.DefaultId(), 1000);
+    std::map<std::string, UINT> ids;
+    for (const auto& entry : model.Entries()) {
+        if (entry.Separator)
+            continue;
+        char verb[260] = {};
+        ASSERT_EQ(
+            menu->GetCommandString(entry.Id - 1000, GCS_VERBA, nullptr, verb, sizeof verb), S_OK);
+        ids[verb] = entry.Id;
+        char help[260] = {};
+        EXPECT_EQ(
+            menu->GetCommandString(entry.Id - 1000, GCS_HELPTEXTA, nullptr, help, sizeof help),
+            S_OK);
+        EXPECT_GT(std::strlen(help), 0u);
+    }
+    EXPECT_EQ(ids.size(), 8u);
+    EXPECT_EQ(ids["open"], 1000u);
+    EXPECT_EQ(ids["rename"], 1018u);
+    EXPECT_EQ(ids["copy"], 1002u);
+    // Paste needs a folder to paste into: present for the keys, grayed on a file.
+    ASSERT_NE(model.Find(ids["paste"]), nullptr);
+    EXPECT_TRUE(model.Find(ids["paste"])->Grayed);
+    EXPECT_FALSE(model.Find(ids["delete"])->Grayed);
+
+    // Without rename asked for, no rename; a short buffer cuts the verb.
+    platform::MenuModel plain;
+    (void)menu->QueryContextMenu(&plain, 0, 1000, 0x7FFF, CMF_EXPLORE);
+    EXPECT_EQ(plain.Find(1018), nullptr);
+    char cut[3] = {};
+    EXPECT_EQ(
+        menu->GetCommandString(platform::ItemCommands::kProperties, GCS_VERBA, nullptr, cut, 3),
+        S_OK);
+    EXPECT_STREQ(cut, "pr");
+}
+
+TEST(Commands, AVerbTheMenuLacksInvokesNothing)
+{
+    Answering ui;
+    TempDir dir;
+    WriteFile(dir / "a", "a");
+    Com<IContextMenu_NRC> menu = MenuOf(dir.Path(), { "a" });
+    EXPECT_EQ(Invoke(menu.get(), "explore"), E_INVALIDARG);
+    EXPECT_EQ(Invoke(menu.get(), "OPENWITH"), E_INVALIDARG);
+    EXPECT_TRUE(ui.Told.empty());
+    EXPECT_TRUE(ui.Asked.empty());
+    EXPECT_EQ(ReadWholeFile(dir / "a"), "a");
+}
+
+TEST(Commands, LinksAreMadeBesideTheirTargetsAndNeverReplaceAName)
+{
+    Answering ui;
+    TempDir dir;
+    WriteFile(dir / "a", "a");
+    WriteFile(dir / "Link to a", "someone else's");
+    Com<IContextMenu_NRC> menu = MenuOf(dir.Path(), { "a" });
+    EXPECT_EQ(Invoke(menu.get(), "link"), S_OK);
+    EXPECT_EQ(ReadWholeFile(dir / "Link to a"), "someone else's");
+    EXPECT_TRUE(fs::is_symlink(dir / "Link to a (2)"));
+    EXPECT_EQ(fs::read_symlink(dir / "Link to a (2)"), "a");
+    EXPECT_EQ(ReadWholeFile(dir / "Link to a (2)"), "a");
+}
+
+TEST(Commands, DeleteGoesToTheTrashAndShiftDeletesOnlyAfterAYes)
+{
+    ScopedHome home;
+    Answering ui;
+    TempDir dir;
+    WriteFile(dir / "a", "a");
+    WriteFile(dir / "b", "b");
+    fs::create_directories(dir / "c/inner");
+    fs::create_directory(dir / "outside");
+    WriteFile(dir / "outside/kept", "kept");
+    fs::create_directory_symlink(dir / "outside", dir / "c/inner/link-out");
+
+    // The temporary folder and the home share a file system here, or the trash is at its top.
+    EXPECT_EQ(Invoke(MenuOf(dir.Path(), { "a" }).get(), "delete"), S_OK);
+    EXPECT_FALSE(fs::exists(dir / "a"));
+    EXPECT_TRUE(ui.Asked.empty()) << "a move to the trash asks nothing";
+
+    // Shift: asked, and a no keeps everything.
+    EXPECT_EQ(
+        Invoke(MenuOf(dir.Path(), { "b", "c" }).get(), "delete", CMIC_MASK_SHIFT_DOWN), E_ABORT);
+    ASSERT_EQ(ui.Asked.size(), 1u);
+    EXPECT_NE(ui.Asked[0].find("these 2 items"), std::string::npos) << ui.Asked[0];
+    EXPECT_TRUE(fs::exists(dir / "b"));
+    // A yes deletes, never following the link out of the tree.
+    ui.Yes = true;
+    EXPECT_EQ(Invoke(MenuOf(dir.Path(), { "b", "c" }).get(), "delete", CMIC_MASK_SHIFT_DOWN), S_OK);
+    EXPECT_FALSE(fs::exists(dir / "b"));
+    EXPECT_FALSE(fs::exists(dir / "c"));
+    EXPECT_EQ(ReadWholeFile(dir / "outside/kept"), "kept");
+}
+
+TEST(Commands, PropertiesTellTypeOwnerModeLinkAndStreams)
+{
+    Answering ui;
+    TempDir dir;
+    WriteFile(dir / "notes.txt", "twelve bytes");
+    const bool xattrs = SetXattr(dir / "notes.txt", "user.extra", "named");
+    ::chmod((dir / "notes.txt").c_str(), 0640);
+    ::symlink("notes.txt", (dir / "link").c_str());
+    EXPECT_EQ(Invoke(MenuOf(dir.Path(), { "notes.txt" }).get(), "properties"), S_OK);
+    EXPECT_EQ(Invoke(MenuOf(dir.Path(), { "link" }).get(), "properties"), S_OK);
+    ASSERT_EQ(ui.Shown.size(), 2u);
+    const auto& file = ui.Shown[0];
+    EXPECT_EQ(file.Name, "notes.txt");
+    EXPECT_EQ(file.Location, dir.Path());
+    EXPECT_EQ(file.Size, 12u);
+    EXPECT_EQ(file.ModeText, "-rw-r-----");
+    EXPECT_FALSE(file.Type.empty());
+    EXPECT_FALSE(file.FileSystem.empty());
+    // Security, data and (where xattrs work) the named stream.
+    EXPECT_EQ(file.StreamCount, xattrs ? 3 : 2);
+    EXPECT_TRUE(ui.Shown[1].Link);
+    EXPECT_EQ(ui.Shown[1].LinkTarget, "notes.txt");
+}
+
+TEST(ClipboardFormats, EveryFormatCarriesTheBytesOfTheNames)
+{
+    TempDir dir;
+    const std::string odd = dir / "caf\xE9 #1";
+    WriteFile(odd, "x");
+    WriteFile(dir / "plain", "y");
+    const auto formats = platform::EncodeFileTransfer({ { odd, dir / "plain" }, true });
+    std::map<std::string, std::string> bytes(formats.begin(), formats.end());
+    EXPECT_EQ(formats.front().first, platform::kIdListArrayMime);
+    const std::string encodedDir = platform::PercentEncodePath(dir.Path());
+    const std::string first = "file://" + encodedDir + "/caf%E9%20%231";
+    const std::string second = "file://" + encodedDir + "/plain";
+    EXPECT_EQ(bytes["text/uri-list"], first + "\r\n" + second + "\r\n");
+    EXPECT_EQ(bytes["x-special/gnome-copied-files"], "cut\n" + first + "\n" + second);
+    EXPECT_EQ(bytes["application/x-kde-cutselection"], "1");
+    EXPECT_EQ(bytes["text/plain"], odd + "\n" + (dir / "plain"));
+    EXPECT_EQ(platform::DecodeIdListArray(bytes[platform::kIdListArrayMime]),
+        (std::vector<std::string> { odd, dir / "plain" }));
+    EXPECT_EQ(platform::EncodeFileTransfer({ { odd }, false }).size(), 4u) << "no cut mark";
+}
+
+TEST(ClipboardFormats, OffersAreReadInOrderOfTrustAndOnlyLocalFilesCount)
+{
+    using Offer = std::map<std::string, std::string>;
+    auto read = [](const Offer& offer) {
+        return platform::DecodeFileTransfer([&](const char* mime) -> std::optional<std::string> {
+            const auto found = offer.find(mime);
+            if (found == offer.end())
+                return std::nullopt;
+            return found->second;
+        });
+    };
+    auto gnome = read({ { "x-special/gnome-copied-files", "cut\nfile:///tmp/a%20b\nfile:///c" },
+        { "text/uri-list", "file:///other\r\n" } });
+    ASSERT_TRUE(gnome);
+    EXPECT_TRUE(gnome->Cut);
+    EXPECT_EQ(gnome->Paths, (std::vector<std::string> { "/tmp/a b", "/c" }));
+
+    auto older
+        = read({ { "text/plain", "x-special/nautilus-clipboard\ncopy\nfile://localhost/x%FF\n" } });
+    ASSERT_TRUE(older);
+    EXPECT_FALSE(older->Cut);
+    EXPECT_EQ(older->Paths, std::vector<std::string> { "/x\xFF" });
+
+    auto kde = read({ { "text/uri-list", "# a comment\r\nfile:///k\r\n" },
+        { "application/x-kde-cutselection", "1" } });
+    ASSERT_TRUE(kde);
+    EXPECT_TRUE(kde->Cut);
+    EXPECT_EQ(kde->Paths, std::vector<std::string> { "/k" });
+
+    EXPECT_FALSE(read({ { "text/uri-list", "https://example.org/x\r\n" } }));
+    EXPECT_FALSE(read({ { "text/uri-list", "file://server/share/x\r\n" } }));
+    EXPECT_FALSE(read({ { "x-special/gnome-copied-files", "move\nfile:///x" } }));
+    EXPECT_FALSE(read({ { "text/plain", "/just/a/path" } }));
+    EXPECT_FALSE(read({}));
+}
+
+TEST(ClipboardFormats, AHostileIdListArrayIsRefused)
+{
+    TempDir dir;
+    WriteFile(dir / "f", "f");
+    const std::string good = platform::EncodeIdListArray({ dir / "f" });
+    ASSERT_FALSE(good.empty());
+    for (std::size_t cut = 0; cut < good.size(); ++cut)
+        EXPECT_FALSE(platform::DecodeIdListArray(good.substr(0, cut))) << cut;
+    std::string huge = good;
+    huge[0] = '\xff';
+    EXPECT_FALSE(platform::DecodeIdListArray(huge));
+    std::string wild = good;
+    wild[4] = '\x7f';
+    EXPECT_FALSE(platform::DecodeIdListArray(wild));
+}
+
+} // namespace
