@@ -92,7 +92,11 @@ void TMainForm::FileListInsert(TObject*, TListItem* Item)
     const std::string path = shellData->GetPathName();
     if (path.empty())
         return;
-    Item->SetSubItem(0, QString::fromStdString(streams::WalkStreams(path, false, nullptr)));
+    // The system's texts end with a line break, which would make the row (and, sorted first,
+    // every row) two lines tall; the cell keeps the text without it.
+    Item->SetSubItem(0,
+        QString::fromStdString(
+            streams::WithoutLineBreak(streams::WalkStreams(path, false, nullptr))));
 }
 
 void TMainForm::FileListFillComplete(TObject*)

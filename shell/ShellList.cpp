@@ -306,7 +306,9 @@ void TPTCustomShellList::FillList(IShellFolder_NRC* folder, PCItemIDList absolut
         if (HasOption(ptsloShowHidden))
             flags |= SHCONTF_INCLUDEHIDDEN;
         auto* form = qobject_cast<framework::TForm*>(window());
-        if (FAILED(folder->EnumObjects(form, flags, &list.Pointer)) || !list.Pointer)
+        // A folder that cannot be listed says why, as one that cannot be bound does.
+        OleCheck(folder->EnumObjects(form, flags, &list.Pointer));
+        if (!list.Pointer)
             framework::Abort();
         HRESULT result = S_OK;
         for (;;) {

@@ -50,13 +50,18 @@ namespace {
     // The key table's order: select all, delete, copy, cut, paste, refresh, edit.
     enum TKeyEntry { keSelectAll, keDelete, keCopy, keCut, kePaste, keRefresh, keEdit };
 
-    void ShowRenameFailure(QWidget* parent, HRESULT result)
+    void ShowFailure(QWidget* parent, const QString& text)
     {
-        // Non-modal, so that a failed rename never stops the loop the list runs in.
+        // Non-modal, so that a failure never stops the loop the list runs in.
         auto* box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(),
-            QString::fromStdString(EOleSysError(result).what()), QMessageBox::Ok, parent);
+            text, QMessageBox::Ok, parent);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
+    }
+
+    void ShowRenameFailure(QWidget* parent, HRESULT result)
+    {
+        ShowFailure(parent, QString::fromStdString(EOleSysError(result).what()));
     }
 
 } // namespace
@@ -145,8 +150,19 @@ void TPTCustomShellList::InvokeDefaultCommand(const std::vector<PCItemIDList>& i
     for (PCItemIDList relative : items) {
         HeldPidl absolute(ConcatIdLists(nullptr, m_folderIdList, relative));
         const std::string path = ShellGetPathFromIdList(absolute.Pointer);
-        if (!path.empty())
-            ShellExecuteA(window(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        if (path.empty())
+            continue;
+        const auto opened = reinterpret_cast<std::intptr_t>(
+            ShellExecuteA(window(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        if (opened <= 32) {
+            std::string reason = SystemMessageText(GetLastError());
+            while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
+                reason.pop_back();
+            ShowFailure(this,
+                QStringLiteral("Cannot open \u201C%1\u201D: %2")
+                    .arg(QFile::decodeName(path.substr(path.find_last_of('/') + 1).c_str()),
+                        QString::fromStdString(reason)));
+        }
     }
 }
 

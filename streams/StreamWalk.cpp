@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "StreamKinds.h"
+#include "StreamNameCut.h"
 #include "StreamStrings.h"
 
 #include <algorithm>
@@ -35,20 +36,6 @@ namespace {
             file, static_cast<DWORD>(count), static_cast<DWORD>(count >> 32), &low, &high, context);
     }
 
-    // The part of a UTF-16LE name between its first unit (the leading colon) and the next colon.
-    void CutName(const BYTE* bytes, std::size_t units, std::u16string& name)
-    {
-        auto unit = [bytes](std::size_t at) {
-            return static_cast<char16_t>(bytes[2 * at] | bytes[2 * at + 1] << 8);
-        };
-        std::size_t end = 1;
-        while (end < units && unit(end) != u':')
-            ++end;
-        name.resize(end > 1 ? end - 1 : 0);
-        for (std::size_t at = 1; at < end; ++at)
-            name[at - 1] = unit(at);
-    }
-
 } // namespace
 
 std::string WithoutLineBreak(std::string text)
@@ -58,24 +45,38 @@ std::string WithoutLineBreak(std::string text)
     return text;
 }
 
-bool ReadNextStream(
-    StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context, std::uint64_t* loadBudget)
+bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context,
+    std::uint64_t* loadBudget, DWORD* failure)
 {
-    if (file == nullptr || file == INVALID_HANDLE_VALUE)
+    DWORD ignored = 0;
+    DWORD& why = failure ? *failure : ignored;
+    why = ERROR_SUCCESS;
+    if (file == nullptr || file == INVALID_HANDLE_VALUE) {
+        why = ERROR_INVALID_HANDLE;
         return false;
+    }
     info.Header = WIN32_STREAM_ID {};
     info.Name.clear();
 
     BYTE header[kStreamHeaderSize] {};
     DWORD read = 0;
-    if (!BackupRead(file, header, kStreamHeaderSize, &read, FALSE, TRUE, context)
-        || read != kStreamHeaderSize)
+    if (!BackupRead(file, header, kStreamHeaderSize, &read, FALSE, TRUE, context)) {
+        why = GetLastError();
         return false;
+    }
+    if (read != kStreamHeaderSize) {
+        // Nothing at all is the end of the streams; part of a header is not.
+        if (read != 0)
+            why = ERROR_HANDLE_EOF;
+        return false;
+    }
     info.Header = DecodeStreamHeader(header);
 
     const DWORD nameSize = info.Header.dwStreamNameSize;
-    if (nameSize > kMaxNameBytes)
+    if (nameSize > kMaxNameBytes) {
+        why = ERROR_INVALID_PARAMETER;
         return false;
+    }
     if (nameSize > 0) {
         // Names are short but read for every stream of every counted file: no heap for them.
         BYTE shortName[512];
@@ -86,10 +87,14 @@ bool ReadNextStream(
             name = longName.data();
         }
         read = 0;
-        (void)BackupRead(file, name, nameSize, &read, FALSE, TRUE, context);
-        if (read != nameSize)
+        if (!BackupRead(file, name, nameSize, &read, FALSE, TRUE, context))
+            why = GetLastError();
+        if (read != nameSize) {
+            if (why == ERROR_SUCCESS)
+                why = ERROR_HANDLE_EOF;
             return false;
-        CutName(name, read / 2, info.Name);
+        }
+        CutStreamName(name, read / 2, info.Name);
     }
 
     if (countOnly) {
@@ -110,10 +115,9 @@ bool ReadNextStream(
     info.DataLength = std::min<DWORD>(read, n);
     if (loadBudget)
         *loadBudget -= n;
+    // A read that succeeds short has reached the honest end of a pseudo file's content.
     if (!ok)
         info.ReadError = WithoutLineBreak(ErrorText(GetLastError()));
-    else if (info.DataLength < n)
-        info.ReadError = WithoutLineBreak(ErrorText(ERROR_SONDREL_CONTENT_CHANGED));
     if (info.Size() > kStreamDataCap && info.DataLength == kStreamDataCap)
         std::memcpy(
             info.Data.get() + kTruncationMarkerOffset, kTruncationMarker, sizeof kTruncationMarker);
@@ -157,8 +161,12 @@ TSingleStream ReadStreamAt(const BytePath& path, std::uint64_t index)
     LPVOID context = nullptr;
     for (std::uint64_t i = 0; i <= index; ++i) {
         auto info = std::make_unique<StreamInfo>();
-        if (!ReadNextStream(*info, file, i != index, &context))
+        DWORD failure = ERROR_SUCCESS;
+        if (!ReadNextStream(*info, file, i != index, &context, nullptr, &failure)) {
+            if (failure != ERROR_SUCCESS)
+                result.OpenError = ErrorText(failure);
             break;
+        }
         if (i == index)
             result.Info = std::move(info);
     }
@@ -178,10 +186,11 @@ std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink)
     std::uint64_t loadBudget = kListingLoadCap;
     // A count hands its record over by reference only, so one record serves the whole walk.
     std::unique_ptr<StreamInfo> info;
+    DWORD failure = ERROR_SUCCESS;
     for (;;) {
         if (listMode || !info)
             info = std::make_unique<StreamInfo>();
-        if (!ReadNextStream(*info, file, !listMode, &context, &loadBudget))
+        if (!ReadNextStream(*info, file, !listMode, &context, &loadBudget, &failure))
             break;
         ++count;
         if (!listMode) {
@@ -200,7 +209,8 @@ std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink)
     if (listMode && count > 0 && sink)
         sink->SelectFirstStream();
     CloseHandle(file);
-    return std::to_string(count);
+    // Streams that could not all be read are never shown as a smaller count.
+    return failure == ERROR_SUCCESS ? std::to_string(count) : ErrorText(failure);
 }
 
 } // namespace sondrel::streams

@@ -26,21 +26,25 @@ public:
 };
 
 // Counts (listMode false) or lists the streams of `path`. Returns the count in decimal, or the
-// system's message text (with its line break) when the path cannot be opened.
+// system's message text (with its line break) when the path cannot be opened or its streams
+// cannot all be read (a listing keeps the streams read before the failure).
 [[nodiscard]] std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink);
 
 // Reads the next stream into `info` (content too unless `countOnly`); false at the end of the
-// streams or when a header or name cannot be read. `loadBudget` is the content the listing may
-// still load, lowered by what this call loads.
+// streams or when a header or name cannot be read, which `failure` tells apart (ERROR_SUCCESS
+// at the end, else the error). `loadBudget` is the content the listing may still load, lowered
+// by what this call loads.
 [[nodiscard]] bool ReadNextStream(StreamInfo& info, win32::HANDLE file, bool countOnly,
-    win32::LPVOID* context, std::uint64_t* loadBudget = nullptr);
+    win32::LPVOID* context, std::uint64_t* loadBudget = nullptr, win32::DWORD* failure = nullptr);
 
 // The caption a stream's list item shows: its name, or "<default>" / "<no name>".
 [[nodiscard]] std::string StreamCaption(const StreamInfo& info);
 
 struct TSingleStream
 {
-    std::string OpenError; // the system's message text when the path could not be opened
+    // The system's message text when the path could not be opened or its streams could not be
+    // read as far as the index.
+    std::string OpenError;
     std::unique_ptr<StreamInfo> Info; // null when the item has no stream of that index
 };
 

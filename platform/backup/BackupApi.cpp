@@ -3,13 +3,13 @@
 #include "BackupContext.h"
 #include "BackupItem.h"
 #include "ItemStreams.h"
+#include "SafeOpen.h"
 
 #include <cerrno>
 #include <memory>
 #include <mutex>
 #include <unordered_set>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,49 +70,32 @@ namespace {
         return (tag & kReparseTagNameSurrogate) == 0;
     }
 
-    // Opens `path` as backup semantics do; 0 or errno.
+    // Opens `path` as backup semantics do; 0 or errno. The type is checked on an O_PATH
+    // descriptor before anything is opened for reading, so an entry swapped for a device (or a
+    // link re-pointed at one) between two calls is never opened.
     int OpenItem(const std::string& path, BackupItem& item)
     {
         item.Path = path;
-        struct stat st
-        {
-        };
-        if (::lstat(path.c_str(), &st) != 0)
-            return errno;
-        bool followed = false;
-        if (S_ISLNK(st.st_mode)) {
-            if (IsUnsupportedNtfsReparsePoint(path, st.st_dev)) {
+        sondrel::platform::OpenedItem opened;
+        if (const int error = sondrel::platform::OpenForReading(path, false, opened))
+            return error;
+        if (S_ISLNK(opened.Stat().st_mode)) {
+            if (IsUnsupportedNtfsReparsePoint(path, opened.Stat().st_dev)) {
                 item.Type = BackupItem::Kind::LinkItself;
-                Fill(item, st);
+                Fill(item, opened.Stat());
                 return 0;
             }
-            if (::stat(path.c_str(), &st) != 0)
-                return errno;
-            followed = true;
+            if (const int error = sondrel::platform::OpenForReading(path, true, opened))
+                return error;
         }
-        if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)) {
-            // O_NONBLOCK: should the path have become a FIFO since the stat, the open must
-            // not wait for a writer. O_NOFOLLOW: nor may it have become a link since.
-            const int flags
-                = O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | (followed ? 0 : O_NOFOLLOW);
-            item.Fd = ::open(path.c_str(), flags);
-            if (item.Fd < 0)
-                return errno;
-            if (::fstat(item.Fd, &st) != 0)
-                return errno;
-        }
-        if (S_ISREG(st.st_mode)) {
+        const struct stat& st = opened.Stat();
+        if (S_ISREG(st.st_mode))
             item.Type = BackupItem::Kind::File;
-        } else if (S_ISDIR(st.st_mode)) {
+        else if (S_ISDIR(st.st_mode))
             item.Type = BackupItem::Kind::Folder;
-        } else {
-            // FIFOs, sockets and devices are never opened; opening some devices has effects.
-            if (item.Fd >= 0) {
-                ::close(item.Fd);
-                item.Fd = -1;
-            }
-            item.Type = BackupItem::Kind::Special;
-        }
+        else
+            item.Type = BackupItem::Kind::Special; // reached by path only, never opened
+        item.Fd = opened.Release();
         Fill(item, st);
         return 0;
     }
@@ -127,33 +110,6 @@ using sondrel::backup::BackupContext;
 using sondrel::backup::BackupItem;
 using sondrel::backup::ContextBox;
 using sondrel::backup::OpenHandle;
-
-WIN32_STREAM_ID DecodeStreamHeader(const BYTE (&b)[kStreamHeaderSize])
-{
-    auto u32 = [&b](int at) {
-        return static_cast<DWORD>(b[at]) | static_cast<DWORD>(b[at + 1]) << 8
-            | static_cast<DWORD>(b[at + 2]) << 16 | static_cast<DWORD>(b[at + 3]) << 24;
-    };
-    WIN32_STREAM_ID header;
-    header.dwStreamId = u32(0);
-    header.dwStreamAttributes = u32(4);
-    header.Size.QuadPart = static_cast<LONGLONG>(
-        static_cast<std::uint64_t>(u32(8)) | std::uint64_t { u32(12) } << 32);
-    header.dwStreamNameSize = u32(16);
-    return header;
-}
-
-void EncodeStreamHeader(const WIN32_STREAM_ID& header, BYTE (&b)[kStreamHeaderSize])
-{
-    auto put = [&b](int at, std::uint64_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            b[at + i] = static_cast<BYTE>(value >> (8 * i));
-    };
-    put(0, header.dwStreamId, 4);
-    put(4, header.dwStreamAttributes, 4);
-    put(8, static_cast<std::uint64_t>(header.Size.QuadPart), 8);
-    put(16, header.dwStreamNameSize, 4);
-}
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD /*desiredAccess*/, DWORD /*shareMode*/,
     void* /*securityAttributes*/, DWORD creationDisposition, DWORD /*flagsAndAttributes*/,
@@ -197,9 +153,11 @@ namespace {
 
     ContextBox* ContextFor(const OpenHandle* handle, LPVOID* context, BOOL processSecurity)
     {
-        if (*context == nullptr)
+        if (*context == nullptr) {
+            auto collected = sondrel::backup::CollectStreams(handle->Item, processSecurity);
             *context = new ContextBox { handle,
-                BackupContext(sondrel::backup::CollectStreams(handle->Item, processSecurity)) };
+                BackupContext(std::move(collected.Streams), collected.Failure) };
+        }
         auto* box = static_cast<ContextBox*>(*context);
         return box->Owner == handle ? box : nullptr;
     }

@@ -73,11 +73,17 @@ bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD&
             : ContentRead { 0, ERROR_SONDREL_CONTENT_CHANGED };
         read += got.Bytes;
         m_offset += got.Bytes;
+        if (got.Bytes < want && got.EndedEarly)
+            return true; // short, and the reader skips the rest of the stream
         if (got.Bytes < want) {
             // A content that ends before its header's size is never padded with invented bytes.
             error = got.Error != 0 ? got.Error : ERROR_SONDREL_CONTENT_CHANGED;
             return false;
         }
+    }
+    if (read < count && m_failure != 0) {
+        error = m_failure;
+        return false;
     }
     return true;
 }

@@ -9,13 +9,17 @@ namespace sondrel::backup {
 class BackupContext
 {
 public:
-    explicit BackupContext(BackupStreams streams)
+    // `failure`, when not 0, is why the streams end early: a read at their end fails with it
+    // instead of reporting the end.
+    explicit BackupContext(BackupStreams streams, win32::DWORD failure = 0)
         : m_streams(std::move(streams))
+        , m_failure(failure)
     {
     }
 
     // Fills up to `count` bytes, crossing from one stream into the next; returns false (with
-    // `error`) when a content could not be read, having delivered what came before the failure.
+    // `error`) when a content could not be read, or the streams end early, having delivered
+    // what came before the failure.
     [[nodiscard]] bool Read(
         win32::BYTE* out, std::size_t count, std::size_t& read, win32::DWORD& error);
 
@@ -30,6 +34,7 @@ private:
     void Advance();
 
     BackupStreams m_streams;
+    win32::DWORD m_failure = 0;
     std::size_t m_index = 0; // the stream the position is in
     Offset m_offset = 0; // from the start of that stream's header
 };

@@ -17,6 +17,8 @@ struct ContentRead
 {
     std::size_t Bytes = 0; // bytes placed in the buffer
     win32::DWORD Error = 0; // why fewer than asked were read, or 0 at the content's end
+    // The content ended before its stated size, as the files of /proc and /sys do: no error.
+    bool EndedEarly = false;
 };
 
 class StreamContent

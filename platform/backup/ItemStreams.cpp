@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace sondrel::backup {
@@ -21,6 +22,20 @@ using namespace win32;
 namespace {
 
     using ItemRef = std::shared_ptr<const BackupItem>;
+
+    // proc, sysfs, debugfs, tracefs, securityfs, configfs, cgroup, cgroup2.
+    bool IsPseudoFileSystem(int fd)
+    {
+        static constexpr long kMagics[] = { 0x9fa0, 0x62656572, 0x64626720, 0x74726163, 0x73636673,
+            0x62656570, 0x27e0eb, 0x63677270 };
+        struct statfs fs
+        {
+        };
+        if (::fstatfs(fd, &fs) != 0)
+            return false;
+        return std::find(std::begin(kMagics), std::end(kMagics), static_cast<long>(fs.f_type))
+            != std::end(kMagics);
+    }
 
     ContentRead Failure(std::size_t bytes, int error)
     {
@@ -54,8 +69,12 @@ namespace {
                         continue;
                     return Failure(done, errno);
                 }
-                if (got == 0)
+                if (got == 0) {
+                    // Pseudo files state a size (often a page) larger than what they hold.
+                    if (IsPseudoFileSystem(m_item->Fd))
+                        return { done, 0, true };
                     return { done, ERROR_SONDREL_CONTENT_CHANGED };
+                }
                 done += static_cast<std::size_t>(got);
             }
             return { done, 0 };
@@ -165,7 +184,7 @@ namespace {
     }
 
     void AddSecurity(BackupStreams& streams, const ItemRef& item, const XattrTarget& target,
-        const std::vector<std::string>& listed)
+        const std::vector<std::string>& listed, bool listFailed)
     {
         if (item->Driver != NtfsDriver::None) {
             const char* name = item->Driver == NtfsDriver::Ntfs3g ? kNtfsAcl : kNtfs3Security;
@@ -177,8 +196,8 @@ namespace {
         }
         PosixSecurity security { item->Uid, item->Gid, item->Mode,
             item->Type == BackupItem::Kind::Folder, {} };
-        // Reading the ACL costs a call only where the kernel says there is one.
-        if (std::find(listed.begin(), listed.end(), kPosixAclAccess) != listed.end())
+        // Reading the ACL costs a call only where the kernel says there is one (or could not).
+        if (listFailed || std::find(listed.begin(), listed.end(), kPosixAclAccess) != listed.end())
             (void)ReadAccessAcl(target, security.Acl);
         std::vector<BYTE> descriptor = BuildSecurityDescriptor(security);
         BackupStream s;
@@ -303,22 +322,32 @@ namespace {
 
 } // namespace
 
-BackupStreams CollectStreams(const ItemRef& item, bool processSecurity)
+CollectedStreams CollectStreams(const ItemRef& item, bool processSecurity)
 {
     // One copy of the path for all the calls on this item.
     const XattrTarget target = item->Target();
     std::vector<std::string> listed;
-    (void)ListXattrs(target, listed);
-    BackupStreams streams;
+    const int listError = ListXattrs(target, listed);
+    CollectedStreams collected;
+    BackupStreams& streams = collected.Streams;
     // Security, data, EA, the listed names, reparse data and object id: one allocation.
     streams.reserve(5 + listed.size());
     if (processSecurity)
-        AddSecurity(streams, item, target, listed);
+        AddSecurity(streams, item, target, listed, listError != 0);
     AddData(streams, item);
+    if (listError != 0) {
+        // What the names would have told is unknown: the walk ends here with the reason rather
+        // than showing fewer streams than the item has.
+        if (item->Driver == NtfsDriver::Ntfs3g)
+            AddEa(streams, item, target, listed);
+        collected.Failure = listError == E2BIG ? ERROR_SONDREL_XATTR_LIST_TOO_LONG
+                                               : Win32ErrorFromErrno(listError);
+        return collected;
+    }
     AddEa(streams, item, target, listed);
     AddNamedStreams(streams, item, target, listed);
     AddNtfsMetadata(streams, item, target);
-    return streams;
+    return collected;
 }
 
 } // namespace sondrel::backup

@@ -10,7 +10,14 @@
 
 namespace sondrel::backup {
 
-[[nodiscard]] BackupStreams CollectStreams(
+struct CollectedStreams
+{
+    BackupStreams Streams;
+    // Why the streams end early: the item's xattr names could not be listed (0 when they were).
+    win32::DWORD Failure = 0;
+};
+
+[[nodiscard]] CollectedStreams CollectStreams(
     const std::shared_ptr<const BackupItem>& item, bool processSecurity);
 
 } // namespace sondrel::backup

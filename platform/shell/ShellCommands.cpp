@@ -98,9 +98,14 @@ win32::HRESULT OpenPaths(const std::vector<BytePath>& paths)
         const auto answer = reinterpret_cast<std::intptr_t>(
             win32::ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, 1));
         if (answer <= 32) {
+            // The opener's own reason: no application, or an item that is never handed on.
+            const win32::DWORD error = win32::GetLastError();
+            std::string reason = win32::SystemMessageText(error);
+            while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
+                reason.pop_back();
             CurrentCommandUi().Tell(
-                "Open", "No application is set to open " + Quoted(path) + " on this desktop.");
-            result = win32::E_FAIL;
+                "Open", "Cannot open \u201C" + Shown(Name(path)) + "\u201D: " + reason);
+            result = win32::HRESULT_FROM_WIN32(error);
         }
     }
     return result;

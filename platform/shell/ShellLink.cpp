@@ -3,6 +3,7 @@
 #include "CodePage.h"
 #include "IdListFormat.h"
 #include "LinkFormat.h"
+#include "SafeOpen.h"
 #include "ShellAllocator.h"
 #include "ShellEnvironment.h"
 #include "ShellNamespace.h"
@@ -457,21 +458,21 @@ namespace {
 
         static HRESULT ReadFile(const std::string& file, std::string& bytes)
         {
-            // Only regular files are opened without blocking: a FIFO named .lnk never stalls.
-            const int fd = ::open(file.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-            if (fd < 0)
-                return ErrnoResult(errno);
-            struct stat st
-            {
-            };
+            // Only a regular file is opened, its type checked before it is: a FIFO, socket or
+            // device named .lnk, or a link to one, is refused unopened, so nothing blocks, no
+            // writer is released and no device sees an open.
+            sondrel::platform::OpenedItem opened;
+            if (const int error = sondrel::platform::OpenForReading(file, true, opened))
+                return ErrnoResult(error);
+            const struct stat& st = opened.Stat();
+            if (S_ISDIR(st.st_mode))
+                return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
+            if (!S_ISREG(st.st_mode))
+                return HRESULT_FROM_WIN32(ERROR_BAD_FILE_TYPE);
+            if (st.st_size > static_cast<off_t>(sondrel::shelllink::kMaxLinkFile))
+                return HRESULT_FROM_WIN32(kErrorBadFormat);
+            const int fd = opened.Fd();
             HRESULT result = S_OK;
-            if (::fstat(fd, &st) != 0)
-                result = ErrnoResult(errno);
-            else if (S_ISDIR(st.st_mode))
-                result = HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
-            else if (!S_ISREG(st.st_mode)
-                || st.st_size > static_cast<off_t>(sondrel::shelllink::kMaxLinkFile))
-                result = HRESULT_FROM_WIN32(kErrorBadFormat);
             char chunk[8192];
             while (SUCCEEDED(result)) {
                 const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -487,7 +488,6 @@ namespace {
                 else
                     bytes.append(chunk, static_cast<std::size_t>(got));
             }
-            ::close(fd);
             return result;
         }
 

@@ -44,4 +44,22 @@ int ReadDirectory(const BytePath& folder, std::vector<DirectoryEntry>& entries)
     return errno;
 }
 
+bool IsDanglingLink(const BytePath& path, BytePath& target)
+{
+    struct stat st
+    {
+    };
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return false;
+    if (::stat(path.c_str(), &st) == 0 || errno != ENOENT)
+        return false;
+    std::string text(4096, '\0');
+    const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
+    if (length < 0)
+        return false;
+    text.resize(static_cast<std::size_t>(length));
+    target = std::move(text);
+    return true;
+}
+
 } // namespace sondrel::platform

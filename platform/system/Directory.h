@@ -17,4 +17,8 @@ struct DirectoryEntry
 // Fills `entries` in the order the file system returns them. Returns 0 or the errno of the failure.
 [[nodiscard]] int ReadDirectory(const BytePath& folder, std::vector<DirectoryEntry>& entries);
 
+// Whether `path` is a symbolic link whose target does not exist (checked without opening
+// anything); `target` then holds the link's text.
+[[nodiscard]] bool IsDanglingLink(const BytePath& path, BytePath& target);
+
 } // namespace sondrel::platform

@@ -1,11 +1,15 @@
 #include "ShellExecute.h"
 
+#include "Win32Error.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QString>
 #include <QUrl>
 
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace sondrel::platform {
 
@@ -65,9 +69,20 @@ HINSTANCE ShellExecuteA(HWND /*owner*/, LPCSTR operation, LPCSTR file, LPCSTR /*
         return result(SE_ERR_NOASSOC);
     if (!file || !*file)
         return result(SE_ERR_FNF);
-    const QUrl url = sondrel::platform::TargetUrl(file);
-    if (!url.isValid() || !QDesktopServices::openUrl(url))
+    // A FIFO, socket or device is never handed on: an opener would open it, and opening one
+    // blocks, releases a writer or acts on a device.
+    struct stat st
+    {
+    };
+    if (file[0] == '/' && ::stat(file, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+        SetLastError(ERROR_BAD_FILE_TYPE);
         return result(SE_ERR_NOASSOC);
+    }
+    const QUrl url = sondrel::platform::TargetUrl(file);
+    if (!url.isValid() || !QDesktopServices::openUrl(url)) {
+        SetLastError(ERROR_NO_ASSOCIATION);
+        return result(SE_ERR_NOASSOC);
+    }
     return result(42);
 }
 

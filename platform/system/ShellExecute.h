@@ -25,7 +25,9 @@ constexpr std::intptr_t SE_ERR_NOASSOC = 31;
 // Opens `file` (UTF-8) for `operation` "open" (or null, which means the same). The owner, the
 // parameters, the directory and the show command have no meaning for opening a document here and
 // are not used. Answers a value above 32 on success, SE_ERR_FNF for an empty file and
-// SE_ERR_NOASSOC when nothing could open it or the operation is another.
+// SE_ERR_NOASSOC when nothing could open it or the operation is another; the last error then
+// says why: ERROR_NO_ASSOCIATION when the desktop has no opener, ERROR_BAD_FILE_TYPE for a FIFO,
+// socket or device, which is never handed to an opener.
 HINSTANCE ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters,
     LPCSTR directory, int showCommand);
 

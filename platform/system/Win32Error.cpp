@@ -59,6 +59,13 @@ namespace {
                    "stated size";
         case ERROR_SONDREL_NOT_A_FILE:
             return "The item is a FIFO, socket or device; its content is never read";
+        case ERROR_NO_ASSOCIATION:
+            return "No application is set to open the item";
+        case ERROR_BAD_FILE_TYPE:
+            return "The item is a FIFO, socket or device, which is never opened";
+        case ERROR_SONDREL_XATTR_LIST_TOO_LONG:
+            return "The names of the item's extended attributes add up to more than 64 KiB, the "
+                   "most the system hands out; its named streams cannot be listed";
         case ERROR_HANDLE_EOF:
             return "Reached the end of the file";
         default:

@@ -32,8 +32,11 @@ constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 constexpr DWORD ERROR_BUSY = 170;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
 constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
+// Said here of FIFOs, sockets and devices, which are never opened (the text is ours).
+constexpr DWORD ERROR_BAD_FILE_TYPE = 222;
 constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_IO_DEVICE = 1117;
+constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
 constexpr DWORD ERROR_DISK_FULL = 112;
 constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
@@ -46,6 +49,8 @@ constexpr DWORD ERROR_SONDREL_STREAM_TOO_LARGE_FOR_XATTR = kCustomerBit | 0x0101
 constexpr DWORD ERROR_SONDREL_CONTENT_CHANGED = kCustomerBit | 0x0102;
 // The item is a FIFO, socket or device, whose content is never read.
 constexpr DWORD ERROR_SONDREL_NOT_A_FILE = kCustomerBit | 0x0103;
+// The names of an item's extended attributes add up to more than the kernel hands out.
+constexpr DWORD ERROR_SONDREL_XATTR_LIST_TOO_LONG = kCustomerBit | 0x0104;
 
 [[nodiscard]] DWORD GetLastError();
 void SetLastError(DWORD code);

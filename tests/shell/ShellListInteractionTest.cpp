@@ -2,6 +2,7 @@
 // going up, the key table's commands, renaming through the namespace, new folders, and the
 // refresh that change notices and device changes bring.
 
+#include "CommandUi.h"
 #include "DeviceChangeHandler.h"
 #include "ShellLinks.h"
 #include "ShellList.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,6 +136,75 @@ private Q_SLOTS:
         list.OpenItem(ItemNamed(list, QStringLiteral("sub")));
         list.GoUp(1);
         QCOMPARE(list.Folder().GetPathName(), Bytes(m_dir.path()));
+    }
+
+    void whatNothingOpensSaysWhyAndFifosNeverReachAnOpener()
+    {
+        // The desktop's opener is found on the PATH: first there is none, then one of the
+        // test's own that notes everything it is handed.
+        QTemporaryDir bin;
+        QVERIFY(bin.isValid());
+        const QByteArray path = qgetenv("PATH");
+        struct TRestore
+        {
+            QByteArray Path;
+            ~TRestore() { qputenv("PATH", Path); }
+        } restore { path };
+        qputenv("PATH", QFile::encodeName(bin.path()));
+        QCOMPARE(::mkfifo(Bytes(Path(QStringLiteral("pipe"))).c_str(), 0644), 0);
+        QCOMPARE(::mkfifo(Bytes(Path(QStringLiteral("pipe.lnk"))).c_str(), 0644), 0);
+        // What the namespace's open command tells, beside the list's own boxes.
+        sondrel::platform::QuietCommandUi ui;
+        sondrel::platform::InstallCommandUi(&ui);
+        struct TUninstall
+        {
+            ~TUninstall() { sondrel::platform::InstallCommandUi(nullptr); }
+        } uninstall;
+        TListOn on(m_dir.path());
+        TPTShellList& list = on.List;
+        auto said = [&list, &ui]() {
+            QStringList texts;
+            for (const std::string& told : ui.Told)
+                texts << QString::fromStdString(told);
+            ui.Told.clear();
+            for (QMessageBox* box : list.findChildren<QMessageBox*>()) {
+                texts << box->text();
+                box->close();
+                delete box;
+            }
+            return texts;
+        };
+
+        list.OpenItem(ItemNamed(list, QStringLiteral("file.txt")));
+        QCOMPARE(said(),
+            QStringList { QStringLiteral("Cannot open \u201Cfile.txt\u201D: No application is set "
+                                         "to open the item") });
+
+        const QString log = bin.filePath(QStringLiteral("handed"));
+        const QString opener = bin.filePath(QStringLiteral("xdg-open"));
+        {
+            QFile script(opener);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + QFile::encodeName(log) + "'\n");
+        }
+        QVERIFY(QFile::setPermissions(opener, QFile::ReadOwner | QFile::ExeOwner));
+        // A FIFO (also one named like a shortcut) is never handed on, and the window says why.
+        for (const QString& name : { QStringLiteral("pipe"), QStringLiteral("pipe.lnk") }) {
+            list.OpenItem(ItemNamed(list, name));
+            QCOMPARE(said(),
+                QStringList { QStringLiteral("Cannot open \u201C%1\u201D: The item is a FIFO, "
+                                             "socket or device, which is never opened")
+                                  .arg(name) });
+        }
+        // A file is handed on (where the platform has a desktop opener at all).
+        list.OpenItem(ItemNamed(list, QStringLiteral("file.txt")));
+        if (said().isEmpty())
+            QTRY_VERIFY(QFile::exists(log));
+        if (QFile::exists(log)) {
+            QFile handed(log);
+            QVERIFY(handed.open(QIODevice::ReadOnly));
+            QVERIFY(!handed.readAll().contains("pipe"));
+        }
     }
 
     void keysRunTheKeyTableAndGoUp()

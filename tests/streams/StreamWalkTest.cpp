@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -270,6 +271,45 @@ TEST_F(StreamWalk, AFileTheUserCannotReadIsAnErrorNotACount)
     int status = 0;
     ::waitpid(child, &status, 0);
     EXPECT_EQ(result, std::string(std::strerror(EACCES)) + "\r\n");
+}
+
+TEST(StreamWalkLimits, NamesBeyondWhatTheKernelListsAreAnErrorNotASmallerCount)
+{
+    const sondrel::test::CrowdedFile crowded;
+    if (!crowded.Problem.empty())
+        GTEST_SKIP() << crowded.Problem;
+    const std::string& file = crowded.Path;
+    const std::string expected = win32::SystemMessageText(win32::ERROR_SONDREL_XATTR_LIST_TOO_LONG);
+    EXPECT_EQ(WalkStreams(file, false, nullptr), expected);
+    // A listing keeps what it could read (security and data) and still says it is not whole.
+    Collect list;
+    EXPECT_EQ(WalkStreams(file, true, &list), expected);
+    ASSERT_EQ(list.Items.size(), 2u);
+    EXPECT_EQ(list.Items[1].Caption, "<default>");
+    EXPECT_EQ(ReadStreamAt(file, 2).OpenError, expected);
+}
+
+TEST(StreamWalkLimits, PseudoFilesAreReadToTheirEndWithoutClaimingAChange)
+{
+    // sysfs states a page for every attribute file and holds a line or two.
+    const std::string file = "/sys/devices/system/cpu/online";
+    struct stat st
+    {
+    };
+    if (::stat(file.c_str(), &st) != 0 || st.st_size <= 0)
+        GTEST_SKIP() << file << " is absent or states no size here";
+    const std::string content = sondrel::test::ReadWholeFile(file);
+    ASSERT_LT(content.size(), static_cast<std::size_t>(st.st_size));
+    Collect list;
+    const std::string count = WalkStreams(file, true, &list);
+    EXPECT_EQ(count, std::to_string(list.Items.size()));
+    const auto data = std::find_if(list.Items.begin(), list.Items.end(),
+        [](const Item& item) { return item.Info->Header.dwStreamId == win32::BACKUP_DATA; });
+    ASSERT_NE(data, list.Items.end());
+    EXPECT_EQ(data->Info->ReadError, "");
+    EXPECT_EQ(
+        std::string(reinterpret_cast<const char*>(data->Info->Data.get()), data->Info->DataLength),
+        content);
 }
 
 TEST_F(StreamWalk, ReadStreamAtLoadsOnlyTheOneAsked)

@@ -4,16 +4,22 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <poll.h>
+#include <sstream>
 #include <vector>
 
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace sondrel::test {
+
+bool IsMounted(const std::string& mountPoint);
 
 namespace {
 
@@ -53,7 +59,91 @@ namespace {
         return -1;
     }
 
+    // Waits a bounded time for the process behind `pidfd` to end, then kills it: a daemon that
+    // hangs must not hang the test with it. Closes the pidfd.
+    void AwaitExit(int pidfd)
+    {
+        if (pidfd < 0)
+            return;
+        for (const int timeoutMs : { 10000, 5000 }) {
+            pollfd exited { pidfd, POLLIN, 0 };
+            int ready = 0;
+            while ((ready = ::poll(&exited, 1, timeoutMs)) < 0 && errno == EINTR) { }
+            if (ready != 0)
+                break;
+            (void)::syscall(SYS_pidfd_send_signal, pidfd, SIGKILL, nullptr, 0);
+        }
+        ::close(pidfd);
+    }
+
+    // Unmounts `mountPoint` and waits for its ntfs-3g to go: a plain unmount first, a lazy one
+    // when that fails (the mount is busy), each bounded in time.
+    void UnmountAndAwait(const std::string& mountPoint, int daemon)
+    {
+        if (IsMounted(mountPoint)
+            && Run({ "fusermount", "-u", mountPoint }, std::chrono::seconds(30)).Status != 0
+            && IsMounted(mountPoint))
+            (void)Run({ "umount", "-l", mountPoint }, std::chrono::seconds(30));
+        AwaitExit(daemon);
+    }
+
+    // "PID STARTTIME" of this process: a pid alone may be reused by the time it is checked.
+    std::string ProcessIdentity(const std::string& pid)
+    {
+        std::ifstream in("/proc/" + pid + "/stat");
+        const std::string stat { std::istreambuf_iterator<char>(in), {} };
+        const std::size_t name = stat.rfind(')');
+        if (name == std::string::npos)
+            return {};
+        std::istringstream fields(stat.substr(name + 2));
+        std::string field;
+        // Field 22 is the start time; fields 3 (the state) to 21 come before it.
+        for (int i = 3; i < 22 && fields >> field; ++i) { }
+        return fields >> field ? pid + " " + field : std::string();
+    }
+
 } // namespace
+
+bool IsMounted(const std::string& mountPoint)
+{
+    std::ifstream table("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, numbers, root, point;
+        fields >> id >> parent >> numbers >> root >> point;
+        if (point == mountPoint)
+            return true;
+    }
+    return false;
+}
+
+void CleanUpAfterKilledRuns()
+{
+    std::error_code ignored;
+    const auto temp = std::filesystem::temp_directory_path(ignored);
+    for (const auto& entry : std::filesystem::directory_iterator(temp, ignored)) {
+        const std::string folder = entry.path().string();
+        if (entry.path().filename().string().rfind("sondrel-test-", 0) != 0)
+            continue;
+        std::ifstream ownerFile(folder + "/owner");
+        std::string pid, start;
+        if (!(ownerFile >> pid >> start))
+            continue;
+        if (ProcessIdentity(pid) == pid + " " + start)
+            continue; // a live run's, perhaps in parallel with this one
+        const std::string mountPoint = folder + "/mnt";
+        UnmountAndAwait(mountPoint, DaemonServing(mountPoint));
+        const RunResult loops
+            = Run({ "losetup", "-j", folder + "/fixture.img" }, std::chrono::seconds(30));
+        std::istringstream lines(loops.Out);
+        for (std::string line; std::getline(lines, line);)
+            if (const std::size_t colon = line.find(':'); colon != std::string::npos)
+                (void)Run({ "losetup", "-d", line.substr(0, colon) }, std::chrono::seconds(30));
+        if (!IsMounted(mountPoint))
+            std::filesystem::remove_all(folder, ignored);
+    }
+}
 
 NtfsImage::NtfsImage(int megabytes)
     : m_image(m_dir / "volume.img")
@@ -62,6 +152,7 @@ NtfsImage::NtfsImage(int megabytes)
     m_problem = Needs();
     if (!m_problem.empty())
         return;
+    Claim();
     std::filesystem::create_directory(m_mountPoint);
     if (Run({ "truncate", "-s", std::to_string(megabytes) + "M", m_image }).Status != 0
         || Run({ "mkntfs", "-F", "-Q", "-q", m_image }).Status != 0) {
@@ -84,6 +175,7 @@ NtfsImage::NtfsImage(const std::string& fixtureName, long long partitionOffset)
     m_problem = Needs();
     if (!m_problem.empty())
         return;
+    Claim();
     std::filesystem::create_directory(m_mountPoint);
     if (Run({ "sh", "-c", "xz -dc \"$0\" > \"$1\"", source, m_image }).Status != 0) {
         m_problem = "xz could not decompress " + source;
@@ -123,16 +215,18 @@ void NtfsImage::Unmount()
 {
     if (!m_mounted)
         return;
-    (void)Run({ "fusermount", "-u", m_mountPoint });
+    // The unmount returns before ntfs-3g has flushed and closed the volume; its pidfd turns
+    // readable when the process has exited.
+    UnmountAndAwait(m_mountPoint, m_daemon);
+    m_daemon = -1;
     m_mounted = false;
-    if (m_daemon >= 0) {
-        // The unmount returns before ntfs-3g has flushed and closed the volume; a pidfd turns
-        // readable when the process has exited.
-        pollfd exited { m_daemon, POLLIN, 0 };
-        while (::poll(&exited, 1, -1) < 0 && errno == EINTR) { }
-        ::close(m_daemon);
-        m_daemon = -1;
-    }
+}
+
+void NtfsImage::Claim()
+{
+    static std::once_flag once;
+    std::call_once(once, CleanUpAfterKilledRuns);
+    std::ofstream(m_dir / "owner") << ProcessIdentity(std::to_string(::getpid())) << "\n";
 }
 
 NtfsImage::~NtfsImage()

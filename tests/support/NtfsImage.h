@@ -1,7 +1,8 @@
 #pragma once
 // Real NTFS volumes for tests: a fresh image made with mkntfs, or one of the shared fixtures,
-// mounted with ntfs-3g over FUSE and unmounted again. Where the machine cannot (no root, no
-// FUSE, no ntfs-3g) the reason is kept and the test skips with it.
+// mounted with ntfs-3g over FUSE and unmounted again, whatever happens: a test that fails
+// unmounts in the destructor, and one that was killed is cleaned up by the next run. Where the
+// machine cannot (no root, no FUSE, no ntfs-3g) the reason is kept and the test skips with it.
 
 #include "TempDir.h"
 
@@ -24,7 +25,8 @@ public:
     // Mounts with `options` (for instance "streams_interface=windows"); false with Problem() set.
     bool Mount(const std::string& options = "streams_interface=xattr");
     // Returns once the ntfs-3g process has written everything back and gone, so that a mount
-    // that follows reads what this one wrote.
+    // that follows reads what this one wrote. Bounded: a busy mount is detached lazily and a
+    // daemon that does not end is killed.
     void Unmount();
 
     [[nodiscard]] bool Usable() const { return m_problem.empty(); }
@@ -33,6 +35,9 @@ public:
     [[nodiscard]] const std::string& MountPoint() const { return m_mountPoint; }
 
 private:
+    // Marks the folder as this process's, after cleaning up what killed runs left.
+    void Claim();
+
     TempDir m_dir;
     std::string m_image;
     std::string m_mountPoint;
@@ -42,6 +47,14 @@ private:
     bool m_mounted = false;
     int m_daemon = -1; // a pidfd of the ntfs-3g process serving the mount, or -1
 };
+
+// Whether something is mounted at `mountPoint` (as the mount table writes it).
+[[nodiscard]] bool IsMounted(const std::string& mountPoint);
+
+// Unmounts, detaches and removes what test processes that were killed left behind: every image
+// folder names its owner, and those whose owner is gone are cleaned up. Runs by itself before
+// a process's first image.
+void CleanUpAfterKilledRuns();
 
 // Skips the current test unless `image` is usable.
 #define SONDREL_REQUIRE_NTFS(image)                                                                \

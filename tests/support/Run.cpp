@@ -3,6 +3,7 @@
 #include "TempDir.h"
 
 #include <cerrno>
+#include <csignal>
 #include <poll.h>
 #include <spawn.h>
 #include <thread>
@@ -15,7 +16,7 @@ extern char** environ;
 
 namespace sondrel::test {
 
-RunResult Run(const std::vector<std::string>& argv)
+RunResult Run(const std::vector<std::string>& argv, std::chrono::seconds timeout)
 {
     RunResult result;
     int outPipe[2];
@@ -27,22 +28,39 @@ RunResult Run(const std::vector<std::string>& argv)
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    // A group of its own, so that a program that overruns goes with whatever it started.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int spawned = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     if (spawned == 0) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
         pollfd fds[2] = { { outPipe[0], POLLIN, 0 }, { errPipe[0], POLLIN, 0 } };
         int open = 2;
         char buffer[65536];
         while (open > 0) {
-            if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                ::kill(-pid, SIGKILL);
+                result.TimedOut = true;
                 break;
+            }
+            const int ready = ::poll(fds, 2, static_cast<int>(left.count()));
+            if (ready < 0 && errno != EINTR)
+                break;
+            if (ready <= 0)
+                continue;
             for (int i = 0; i < 2; ++i) {
                 if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
                     continue;
@@ -56,7 +74,7 @@ RunResult Run(const std::vector<std::string>& argv)
             }
         }
         int status = 0;
-        if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        if (::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && !result.TimedOut)
             result.Status = WEXITSTATUS(status);
     }
     ::close(outPipe[0]);

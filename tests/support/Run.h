@@ -1,6 +1,7 @@
 #pragma once
 // Running a program as the tests' users would: its output, errors and exit status.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,11 +11,14 @@ namespace sondrel::test {
 struct RunResult
 {
     int Status = -1; // the exit status, or -1 when it did not exit normally
+    bool TimedOut = false; // killed (with its process group) for running past its time
     std::string Out;
     std::string Err;
 };
 
-[[nodiscard]] RunResult Run(const std::vector<std::string>& argv);
+// Runs `argv` with no input; one that runs past `timeout` is killed, so no test waits forever.
+[[nodiscard]] RunResult Run(
+    const std::vector<std::string>& argv, std::chrono::seconds timeout = std::chrono::seconds(120));
 // The companion built with the tests.
 [[nodiscard]] RunResult RunCompanion(const std::vector<std::string>& args);
 // The SHA-256 of `bytes` in lower-case hex, as sha256sum computes it; empty when it cannot run.

@@ -1,20 +1,29 @@
 #include "TempDir.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <vector>
 
+#include <sys/statfs.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace sondrel::test {
 
 TempDir::TempDir()
+    : TempDir(std::filesystem::temp_directory_path().string())
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sondrel-test-XXXXXX").string();
+}
+
+TempDir::TempDir(const std::string& parent)
+{
+    std::string pattern = parent + "/sondrel-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
+        throw std::runtime_error("mkdtemp failed in " + parent);
     m_path = pattern;
 }
 
@@ -64,6 +73,47 @@ std::string ReadWholeFile(const std::string& path)
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::string TmpfsFolder()
+{
+    constexpr long kTmpfsMagic = 0x01021994;
+    struct statfs fs
+    {
+    };
+    if (::statfs("/dev/shm", &fs) != 0 || fs.f_type != kTmpfsMagic
+        || ::access("/dev/shm", W_OK) != 0)
+        return {};
+    return "/dev/shm";
+}
+
+bool OverfillXattrNames(const std::string& path)
+{
+    // 256 bytes a name with its zero: 257 names pass the 64 KiB the kernel lists at most.
+    for (int i = 0; i < 300; ++i) {
+        if (::listxattr(path.c_str(), nullptr, 0) > 65536)
+            return ::listxattr(path.c_str(), std::vector<char>(65536).data(), 65536) < 0
+                && errno == E2BIG;
+        std::string name = "user." + std::to_string(i);
+        name.resize(255, 'n');
+        if (!SetXattr(path, name, "v"))
+            return false;
+    }
+    return false;
+}
+
+CrowdedFile::CrowdedFile()
+{
+    const std::string tmpfs = TmpfsFolder();
+    if (tmpfs.empty()) {
+        Problem = "no tmpfs at /dev/shm to hold 64 KiB of xattr names";
+        return;
+    }
+    Dir = std::make_unique<TempDir>(tmpfs);
+    Path = *Dir / "crowded";
+    WriteFile(Path, "data");
+    if (!OverfillXattrNames(Path))
+        Problem = "tmpfs here refuses that many user xattrs";
 }
 
 } // namespace sondrel::test

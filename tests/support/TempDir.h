@@ -2,6 +2,7 @@
 // A temporary folder on the machine's ordinary file system, removed with everything in it.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,8 @@ class TempDir
 {
 public:
     TempDir();
+    // A temporary folder inside `parent` (for instance a tmpfs) instead of the system's.
+    explicit TempDir(const std::string& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -30,5 +33,21 @@ void WriteFile(const std::string& path, std::string_view content);
 // Whether user.* xattrs work in `folder`.
 [[nodiscard]] bool UserXattrsWork(const std::string& folder);
 [[nodiscard]] std::string ReadWholeFile(const std::string& path);
+// A writable tmpfs folder (/dev/shm), where the names of one file's xattrs can add up to more
+// than the kernel lists; empty when the machine has none.
+[[nodiscard]] std::string TmpfsFolder();
+// Gives `path` user.* xattrs until their names add up to more than listxattr hands out (it then
+// fails with E2BIG); false when the file system refuses first.
+[[nodiscard]] bool OverfillXattrNames(const std::string& path);
+
+// A file on a tmpfs whose xattr names are more than the kernel lists, with its folder; Problem
+// says why the machine cannot make one.
+struct CrowdedFile
+{
+    CrowdedFile();
+    std::unique_ptr<TempDir> Dir;
+    std::string Path;
+    std::string Problem;
+};
 
 } // namespace sondrel::test

@@ -2,6 +2,8 @@
 #include "Run.h"
 #include "TempDir.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -91,17 +93,82 @@ TEST_F(Companion, FifosNeitherBlockNorFail)
     EXPECT_EQ(result.Out, fifo + "\t1\n");
 }
 
-TEST_F(Companion, UsageErrorsExitWithTwo)
+TEST_F(Companion, UsageErrorsSayWhatAndPointToHelp)
 {
     for (const std::vector<std::string>& args : { std::vector<std::string> {}, { "-x", "p" },
              { "-s", "p" }, { "-d", "a", "p" }, { "-l" }, { "-l", "a", "b" } }) {
         const auto result = RunCompanion(args);
         EXPECT_EQ(result.Status, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_NE(result.Err.find("Usage"), std::string::npos);
+        // One line saying what is wrong, one pointing to the help; not the whole help.
+        EXPECT_EQ(std::count(result.Err.begin(), result.Err.end(), '\n'), 2) << result.Err;
+        EXPECT_NE(result.Err.find("--help"), std::string::npos);
+        EXPECT_EQ(result.Err.find("Usage"), std::string::npos);
     }
-    const auto help = RunCompanion({ "--help" });
-    EXPECT_EQ(help.Status, 0);
-    EXPECT_NE(help.Out.find("-d INDEX PATH"), std::string::npos);
+    for (const char* option : { "--help", "-h" }) {
+        const auto help = RunCompanion({ option });
+        EXPECT_EQ(help.Status, 0) << option;
+        EXPECT_NE(help.Out.find("-d INDEX PATH"), std::string::npos) << option;
+    }
+}
+
+TEST_F(Companion, MessagesSayWhatIsMissing)
+{
+    // An index no number holds is still an index: the stream is what does not exist.
+    const auto huge = RunCompanion({ "-d", "99999999999999999999999", m_file });
+    EXPECT_EQ(huge.Status, 1);
+    EXPECT_EQ(
+        huge.Err, "sondrel-streams: " + m_file + ": no such stream: 99999999999999999999999\n");
+    const auto none = RunCompanion({ "-d", "9", m_file });
+    EXPECT_EQ(none.Err, "sondrel-streams: " + m_file + ": no such stream: 9\n");
+
+    // ls shows a dangling link's name: the message is about its target, not the name.
+    ASSERT_EQ(::symlink("nowhere", (m_dir / "dangling").c_str()), 0);
+    const auto tree = RunCompanion({ "-r", m_dir.Path() });
+    EXPECT_EQ(tree.Status, 1);
+    EXPECT_NE(
+        tree.Out.find(m_dir / "dangling" + "\tlink target missing: nowhere\n"), std::string::npos)
+        << tree.Out;
+    EXPECT_NE(
+        tree.Err.find(m_dir / "dangling" + ": link target missing: nowhere\n"), std::string::npos)
+        << tree.Err;
+}
+
+TEST_F(Companion, WriteErrorsAreFailures)
+{
+    // Standard output on a full disk, then closed: nothing can be written, and it says so.
+    const std::string tool = SONDREL_STREAMS_TOOL;
+    const struct
+    {
+        const char* Redirect;
+        int Error;
+    } cases[] = { { ">/dev/full", ENOSPC }, { ">&-", EBADF } };
+    for (const auto& c : cases) {
+        for (const std::vector<std::string>& args : { std::vector<std::string> { m_file },
+                 { "-l", m_file }, { "-d", "1", m_file }, { "--help" } }) {
+            std::vector<std::string> argv { "sh", "-c",
+                std::string("exec \"$0\" \"$@\" ") + c.Redirect, tool };
+            argv.insert(argv.end(), args.begin(), args.end());
+            const auto result = sondrel::test::Run(argv);
+            EXPECT_EQ(result.Status, 1) << c.Redirect << " " << args[0];
+            EXPECT_EQ(result.Err,
+                std::string("sondrel-streams: standard output: ") + std::strerror(c.Error) + "\n")
+                << c.Redirect << " " << args[0];
+        }
+    }
+}
+
+TEST_F(Companion, AListingThatCannotBeReadWholeFails)
+{
+    const sondrel::test::CrowdedFile crowded;
+    if (!crowded.Problem.empty())
+        GTEST_SKIP() << crowded.Problem;
+    const std::string& file = crowded.Path;
+    const auto counted = RunCompanion({ file });
+    EXPECT_EQ(counted.Status, 1);
+    EXPECT_NE(counted.Out.find("64 KiB"), std::string::npos) << counted.Out;
+    const auto listed = RunCompanion({ "-l", file });
+    EXPECT_EQ(listed.Status, 1);
+    EXPECT_NE(listed.Err.find("64 KiB"), std::string::npos) << listed.Err;
 }
 
 } // namespace

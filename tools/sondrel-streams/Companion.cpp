@@ -30,7 +30,7 @@ namespace {
           "  -s            with -r: only items that have a named stream\n"
           "  -l PATH       one line per stream: INDEX, KIND, SIZE and CAPTION, tab-separated\n"
           "  -d INDEX PATH the hex dump of stream INDEX (from 0), at most 16 MB\n"
-          "  --help        this text\n"
+          "  -h, --help    this text\n"
           "  --version     the program's name and version\n"
           "\n"
           "Names are written as UTF-8; a tab, newline or backslash as \\t, \\n, \\\\ and a byte\n"
@@ -47,22 +47,53 @@ namespace {
         {
         }
 
-        void Line(const std::string& text) { std::fwrite(text.data(), 1, text.size(), m_out); }
+        // After a failed write nothing more is written: what follows would be lost as well.
+        void Line(const std::string& text)
+        {
+            if (m_writeError != 0)
+                return;
+            errno = 0;
+            if (std::fwrite(text.data(), 1, text.size(), m_out) != text.size())
+                m_writeError = errno != 0 ? errno : EIO;
+        }
 
         void Error(const BytePath& path, const std::string& text)
         {
             const std::string line = "sondrel-streams: " + EscapeForLine(path) + ": " + text + "\n";
-            std::fflush(m_out);
+            Flush();
             std::fwrite(line.data(), 1, line.size(), m_err);
             m_failed = true;
         }
 
-        [[nodiscard]] int Status() const { return m_failed ? kSomeFailed : kAllOpened; }
+        [[nodiscard]] bool WriteFailed() const { return m_writeError != 0; }
+
+        // Flushes what is buffered: a full disk or a closed output shows only here.
+        [[nodiscard]] int Status()
+        {
+            Flush();
+            if (m_writeError != 0) {
+                const std::string line = "sondrel-streams: standard output: "
+                    + streams::WithoutLineBreak(
+                        win32::SystemMessageText(win32::Win32ErrorFromErrno(m_writeError)))
+                    + "\n";
+                std::fwrite(line.data(), 1, line.size(), m_err);
+                return kSomeFailed;
+            }
+            return m_failed ? kSomeFailed : kAllOpened;
+        }
 
     private:
+        void Flush()
+        {
+            errno = 0;
+            if (m_writeError == 0 && std::fflush(m_out) != 0)
+                m_writeError = errno != 0 ? errno : EIO;
+        }
+
         std::FILE* m_out;
         std::FILE* m_err;
         bool m_failed = false;
+        int m_writeError = 0;
     };
 
     bool IsCount(const std::string& text)
@@ -95,7 +126,10 @@ namespace {
         NamedStreamSeen seen;
         const std::string text = streams::WalkStreams(path, false, &seen);
         if (!IsCount(text)) {
-            const std::string message = streams::WithoutLineBreak(text);
+            std::string message = streams::WithoutLineBreak(text);
+            // The name exists (a listing shows it); what is missing is where it leads.
+            if (BytePath target; platform::IsDanglingLink(path, target))
+                message = "link target missing: " + EscapeForLine(target);
             output.Error(path, message);
             if (!namedOnly)
                 output.Line(EscapeForLine(path) + "\t" + EscapeForLine(message) + "\n");
@@ -118,7 +152,7 @@ namespace {
         std::vector<Pending> stack { { root, true } };
         std::vector<platform::DirectoryEntry> entries;
         bool isRoot = true;
-        while (!stack.empty()) {
+        while (!stack.empty() && !output.WriteFailed()) {
             Pending next = std::move(stack.back());
             stack.pop_back();
             const bool opened = CountItem(output, next.Path, namedOnly);
@@ -173,15 +207,20 @@ namespace {
         std::uint64_t index = 0;
         const auto [end, error]
             = std::from_chars(indexText.data(), indexText.data() + indexText.size(), index);
-        if (error != std::errc {} || end != indexText.data() + indexText.size())
+        if (end != indexText.data() + indexText.size() || indexText.empty()
+            || (error != std::errc {} && error != std::errc::result_out_of_range))
             return -1;
-        const streams::TSingleStream stream = streams::ReadStreamAt(path, index);
+        // An index too large for a number is a whole number still: no item has that stream,
+        // which the walk finds out after saying whether the path opens.
+        const bool tooLarge = error == std::errc::result_out_of_range;
+        const streams::TSingleStream stream
+            = streams::ReadStreamAt(path, tooLarge ? ~std::uint64_t { 0 } : index);
         if (!stream.OpenError.empty()) {
             output.Error(path, streams::WithoutLineBreak(stream.OpenError));
             return output.Status();
         }
-        if (!stream.Info) {
-            output.Error(path, "no stream " + indexText);
+        if (!stream.Info || tooLarge) {
+            output.Error(path, "no such stream: " + indexText);
             return output.Status();
         }
         const streams::StreamInfo& info = *stream.Info;
@@ -203,10 +242,11 @@ namespace {
         return output.Status();
     }
 
-    int Usage(std::FILE* err, const char* problem)
+    int Usage(std::FILE* err, const std::string& problem)
     {
-        std::fprintf(err, "sondrel-streams: %s\n%.*s", problem, static_cast<int>(kUsage.size()),
-            kUsage.data());
+        std::fprintf(err,
+            "sondrel-streams: %s\nTry 'sondrel-streams --help' for more information.\n",
+            problem.c_str());
         return kUsageError;
     }
 
@@ -226,13 +266,12 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
             paths.push_back(a);
         } else if (a == "--") {
             optionsDone = true;
-        } else if (a == "--help") {
-            std::fwrite(kUsage.data(), 1, kUsage.size(), out);
-            return kAllOpened;
+        } else if (a == "--help" || a == "-h") {
+            output.Line(std::string(kUsage));
+            return output.Status();
         } else if (a == "--version") {
-            const std::string line = std::string("sondrel-streams ") + SONDREL_VERSION + "\n";
-            std::fwrite(line.data(), 1, line.size(), out);
-            return kAllOpened;
+            output.Line(std::string("sondrel-streams ") + SONDREL_VERSION + "\n");
+            return output.Status();
         } else if (a == "-l") {
             if (args.size() != i + 2 || recurse || namedOnly || !paths.empty())
                 return Usage(err, "-l takes exactly one PATH");
@@ -249,7 +288,7 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
         } else if (a == "-rs" || a == "-sr") {
             recurse = namedOnly = true;
         } else {
-            return Usage(err, ("unknown option " + EscapeForLine(a)).c_str());
+            return Usage(err, "unknown option " + EscapeForLine(a));
         }
     }
     if (namedOnly && !recurse)

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -216,6 +219,38 @@ TEST_F(BackupRead_, FifosSocketsAndDevicesAreNeverOpened)
     ::close(sock);
     if (items.size() < 3)
         GTEST_SKIP() << "could not make a device node (needs CAP_MKNOD); FIFO and socket passed";
+}
+
+TEST_F(BackupRead_, AnEntrySwappedForAFifoWhileBeingOpenedIsNeverOpened)
+{
+    // The name flips between a regular file and a FIFO as fast as the kernel allows while the
+    // item is opened again and again: whatever the open lands on, the FIFO is never opened.
+    const std::string path = m_dir / "item";
+    const std::string other = m_dir / "other";
+    sondrel::test::WriteFile(path, "regular");
+    ASSERT_EQ(::mkfifo(other.c_str(), 0644), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, other.c_str(), IN_OPEN), 0);
+    std::atomic<bool> stop { false };
+    std::thread swapper([&] {
+        while (!stop)
+            (void)::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE);
+    });
+    int opened = 0;
+    for (int i = 0; i < 3000; ++i) {
+        HANDLE h = Open(path);
+        if (h != INVALID_HANDLE_VALUE) {
+            ++opened;
+            EXPECT_TRUE(CloseHandle(h));
+        }
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_GT(opened, 0);
+    std::array<char, 4096> events {};
+    EXPECT_LT(::read(watch, events.data(), events.size()), 0) << "the FIFO was opened";
+    ::close(watch);
 }
 
 TEST_F(BackupRead_, FailuresCarryWin32Codes)

@@ -13,9 +13,13 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include <dirent.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace win32;
 using sondrel::test::Com;
@@ -159,10 +163,6 @@ TEST(ShellLink, CutAndForeignBytesAreRefusedWithoutHarm)
         EXPECT_EQ(FileOf(NewLink())->Load(name.c_str(), STGM_READ), HRESULT_FROM_WIN32(11))
             << f.Name;
     }
-    // A FIFO is never opened for reading, so loading one does not wait for a writer.
-    ASSERT_EQ(::mkfifo((dir / "fifo.lnk").c_str(), 0644), 0);
-    const std::u16string fifo = AnsiToWide(dir / "fifo.lnk");
-    EXPECT_EQ(FileOf(NewLink())->Load(fifo.c_str(), STGM_READ), HRESULT_FROM_WIN32(11));
     const std::u16string folder = AnsiToWide(dir.Path());
     EXPECT_EQ(FileOf(NewLink())->Load(folder.c_str(), STGM_READ), HRESULT_FROM_WIN32(5));
     // A failed save leaves the old file as it was.
@@ -174,6 +174,39 @@ TEST(ShellLink, CutAndForeignBytesAreRefusedWithoutHarm)
     };
     EXPECT_EQ(::stat((dir / "folder.lnk").c_str(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
+}
+
+TEST(ShellLink, FifosDevicesAndLinksToThemAreRefusedUnopened)
+{
+    // Opening a FIFO releases a writer waiting on it; opening a device may arm it. Neither is
+    // opened, not even through a symbolic link, and the refusal says what the item is.
+    TempDir dir;
+    std::vector<std::string> specials { dir / "fifo" };
+    ASSERT_EQ(::mkfifo(specials[0].c_str(), 0644), 0);
+    if (::mknod((dir / "device").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        specials.push_back(dir / "device");
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    for (std::size_t i = 0; i < specials.size(); ++i) {
+        ASSERT_GE(::inotify_add_watch(watch, specials[i].c_str(), IN_OPEN), 0);
+        const std::string named = specials[i] + ".lnk";
+        const std::string linked = dir / ("link" + std::to_string(i) + ".lnk");
+        ASSERT_EQ(::rename(specials[i].c_str(), named.c_str()), 0);
+        ASSERT_EQ(::symlink(named.c_str(), linked.c_str()), 0);
+        for (const std::string& path : { named, linked }) {
+            const std::u16string wide = AnsiToWide(path);
+            EXPECT_EQ(FileOf(NewLink())->Load(wide.c_str(), STGM_READ),
+                HRESULT_FROM_WIN32(ERROR_BAD_FILE_TYPE))
+                << path;
+        }
+    }
+    EXPECT_NE(
+        SystemMessageText(ERROR_BAD_FILE_TYPE).find("FIFO, socket or device"), std::string::npos);
+    char events[4096];
+    EXPECT_LT(::read(watch, events, sizeof events), 0) << "a FIFO or device was opened";
+    ::close(watch);
+    if (specials.size() < 2)
+        GTEST_SKIP() << "could not make a device node (needs CAP_MKNOD); the FIFO passed";
 }
 
 TEST(ShellLink, LinksMadeOnWindowsRead)

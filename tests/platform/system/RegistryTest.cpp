@@ -5,9 +5,17 @@
 #include "MessageFormat.h"
 #include "TempDir.h"
 
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace win32;
 using sondrel::test::TempDir;
@@ -110,6 +118,38 @@ TEST(RegistryAbsent, AMissingFileIsAnEmptyRegistry)
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, &key),
         static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+    sondrel::platform::SetRegistryFile({});
+}
+
+TEST(RegistryAbsent, AFifoInPlaceOfTheFileIsNeverOpened)
+{
+    // Opening a FIFO for reading waits for a writer. Should the lookup wait, the test releases
+    // it by opening the other end, so that it fails instead of hanging.
+    TempDir dir;
+    const std::string fifo = dir / "registry";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, fifo.c_str(), IN_OPEN), 0);
+    sondrel::platform::SetRegistryFile(fifo);
+    std::promise<LONG> answer;
+    std::thread lookup([&answer] {
+        HKEY key = nullptr;
+        answer.set_value(RegOpenKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, KEY_READ, &key));
+    });
+    std::future<LONG> result = answer.get_future();
+    const bool prompt = result.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!prompt) {
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    lookup.join();
+    EXPECT_TRUE(prompt) << "the lookup waited on the FIFO";
+    EXPECT_EQ(result.get(), static_cast<LONG>(ERROR_FILE_NOT_FOUND));
+    char events[4096];
+    EXPECT_LT(::read(watch, events, sizeof events), 0) << "the FIFO was opened";
+    ::close(watch);
     sondrel::platform::SetRegistryFile({});
 }
 

@@ -1,4 +1,4 @@
-// The backup reader and the stream walk on a real NTFS volume made with mkntfs and served by
+// The stream walk over the backup reader on a real NTFS volume made with mkntfs and served by
 // ntfs-3g: named streams (written through the Windows-style interface, read back through the
 // xattr one), the real security descriptor, EAs, object ids and reparse points.
 
