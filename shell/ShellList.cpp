@@ -60,11 +60,6 @@ TPTCustomShellList::~TPTCustomShellList()
     // Our Delete frees the items' data; the base's destructor could only reach its own.
     Items().Clear();
     SetSmallImages(nullptr);
-    if (m_folderInterface)
-        m_folderInterface->Release();
-    ShellMemFree(m_folderIdList);
-    if (m_details)
-        m_details->Release();
 }
 
 TPTDeviceChangeEvent TPTCustomShellList::DeviceChangeSubscription()
@@ -286,17 +281,13 @@ void TPTCustomShellList::FillList(IShellFolder_NRC* folder, PCItemIDList absolut
     const framework::TAtScopeEnd end([this] { EndFill(); });
     FillStart();
 
-    // Make this folder current; a fill that fails puts the previous one back whole, so that the
-    // list's ID lists and its folder interface always describe the same folder.
-    PItemIDList previousList = m_folderIdList;
-    IShellFolder_NRC* previousFolder = m_folderInterface;
-    IShellDetails_NRC* previousDetails = m_details;
-    const bool previousAsked = m_detailsAsked;
-    m_folderIdList = CopyIdList(nullptr, absolute);
-    folder->AddRef();
-    m_folderInterface = folder;
-    m_details = nullptr;
-    m_detailsAsked = false;
+    // The new folder is made whole apart and swapped in; a fill that fails swaps the previous
+    // one back, so that the list's ID list, folder interface and details always describe the
+    // same folder.
+    TShellListFolder next;
+    next.IdList.Reset(CopyIdList(nullptr, absolute));
+    next.Interface = HoldReference(folder);
+    m_current.Swap(next);
 
     std::vector<std::unique_ptr<TPTShListData>> fetched;
     try {
@@ -333,27 +324,15 @@ void TPTCustomShellList::FillList(IShellFolder_NRC* folder, PCItemIDList absolut
         SetAllocBy(static_cast<int>(fetched.size()));
         for (auto& shData : fetched) {
             std::uint32_t attributes = 0;
-            if (ShouldInclude(m_folderIdList, shData->RelativeIdList(), attributes))
-                AddItemFor(shData.release(), attributes, m_details);
+            if (ShouldInclude(m_current.IdList.Get(), shData->RelativeIdList(), attributes))
+                AddItemFor(shData.release(), attributes, m_current.Details.Get());
             else
                 shData.reset();
         }
     } catch (...) {
-        ShellMemFree(m_folderIdList);
-        m_folderIdList = previousList;
-        m_folderInterface->Release();
-        m_folderInterface = previousFolder;
-        if (m_details)
-            m_details->Release();
-        m_details = previousDetails;
-        m_detailsAsked = previousAsked;
+        m_current.Swap(next);
         throw;
     }
-    ShellMemFree(previousList);
-    if (previousFolder)
-        previousFolder->Release();
-    if (previousDetails)
-        previousDetails->Release();
 }
 
 bool TPTCustomShellList::ShouldInclude(
@@ -361,13 +340,13 @@ bool TPTCustomShellList::ShouldInclude(
 {
     attributes = kIncludeAttributeMask;
     PCIDLIST items[] = { relative };
-    (void)m_folderInterface->GetAttributesOf(1, items, &attributes);
+    (void)m_current.Interface->GetAttributesOf(1, items, &attributes);
     bool include = HasOption(ptsloNonFilesystemAncestors)
         || (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) != 0;
     if (HasOption(ptsloHideFoldersWhenLinkedToTree) && m_tree && m_treeObject
         && (attributes & SFGAO_FOLDER) && (attributes & SFGAO_FILESYSTEM))
         include = false;
-    return include && CanAdd(m_folderInterface, absolute, relative, attributes) != 0;
+    return include && CanAdd(m_current.Interface.Get(), absolute, relative, attributes) != 0;
 }
 
 std::int32_t TPTCustomShellList::CanAdd(IShellFolder_NRC* folder, PCItemIDList absolute,
@@ -480,7 +459,7 @@ void TPTCustomShellList::RefreshItems()
         FillItems();
         return;
     }
-    if (!m_folderInterface)
+    if (!m_current.Interface.Get())
         return;
     framework::THourglass hourglass;
     FillStart();
@@ -490,7 +469,7 @@ void TPTCustomShellList::RefreshItems()
     old.SetCapacity(Items().Count());
     old.SetDuplicates(dupAccept);
     if (m_folder->GetPathName().empty())
-        old.SetCompareFolder(m_folderInterface);
+        old.SetCompareFolder(m_current.Interface.Get());
     for (int i = 0; i < Items().Count(); ++i)
         if (TPTShListData* shData = GetDataFromItem(Items()[i]))
             old.AddObject(const_cast<PItemIDList>(shData->RelativeIdList()), Items()[i]);
@@ -505,7 +484,8 @@ void TPTCustomShellList::RefreshItems()
         if (HasOption(ptsloShowHidden))
             flags |= SHCONTF_INCLUDEHIDDEN;
         auto* form = qobject_cast<framework::TForm*>(window());
-        if (SUCCEEDED(m_folderInterface->EnumObjects(form, flags, &list.Pointer)) && list.Pointer) {
+        if (SUCCEEDED(m_current.Interface->EnumObjects(form, flags, &list.Pointer))
+            && list.Pointer) {
             PIDLIST item = nullptr;
             ULONG count = 0;
             while (list.Pointer->Next(1, &item, &count) == S_OK)
@@ -536,7 +516,7 @@ void TPTCustomShellList::RefreshItems()
     for (int i = 0; i < found.GetCount(); ++i) {
         PItemIDList relative = found.GetPIDL(i);
         found.SetPIDL(i, nullptr);
-        HeldPidl absolute(ConcatIdLists(nullptr, m_folderIdList, relative));
+        HeldPidl absolute(ConcatIdLists(nullptr, m_current.IdList.Get(), relative));
         AddNewShellItem(absolute.Pointer, relative);
     }
 }

@@ -22,6 +22,7 @@
 #include "ImageList.h"
 #include "PTCustomListView.h"
 #include "ShListData.h"
+#include "ShellHeld.h"
 #include "ShellLocator.h"
 #include "Timer.h"
 #include "UPTShellUtils.h"
@@ -120,6 +121,24 @@ public:
     }
 };
 
+// The folder a list shows: its absolute list, its interface and its details, made current and
+// given back as one.
+struct TShellListFolder
+{
+    HeldPidl IdList;
+    Held<IShellFolder_NRC> Interface;
+    Held<IShellDetails_NRC> Details;
+    bool DetailsAsked = false;
+
+    void Swap(TShellListFolder& other) noexcept
+    {
+        IdList.Swap(other.IdList);
+        Interface.Swap(other.Interface);
+        Details.Swap(other.Details);
+        std::swap(DetailsAsked, other.DetailsAsked);
+    }
+};
+
 class TPTCustomShellList : public TPTCustomListView
 {
     Q_OBJECT
@@ -181,8 +200,8 @@ public:
     void SetFileFilter(const std::string& filter);
 
     // The folder shown, as last filled (owned by the list), and its interface.
-    [[nodiscard]] PCItemIDList CurrentFolderIdList() const { return m_folderIdList; }
-    [[nodiscard]] IShellFolder_NRC* CurrentFolder() const { return m_folderInterface; }
+    [[nodiscard]] PCItemIDList CurrentFolderIdList() const { return m_current.IdList.Get(); }
+    [[nodiscard]] IShellFolder_NRC* CurrentFolder() const { return m_current.Interface.Get(); }
     [[nodiscard]] bool Busy() const { return m_busy; }
     // A caption is being edited in place.
     [[nodiscard]] bool IsEditing() const;
@@ -285,10 +304,7 @@ private:
     [[nodiscard]] static std::uint16_t ShortCutOf(int key, Qt::KeyboardModifiers shift);
 
     std::unique_ptr<TPTShellLocator> m_folder;
-    PItemIDList m_folderIdList = nullptr;
-    IShellFolder_NRC* m_folderInterface = nullptr;
-    IShellDetails_NRC* m_details = nullptr;
-    bool m_detailsAsked = false;
+    TShellListFolder m_current;
     TPTShellListOptions m_options = kDefaultShellListOptions;
     std::string m_fileFilter;
     std::unique_ptr<QStringList> m_patterns;

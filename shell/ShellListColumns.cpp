@@ -73,11 +73,11 @@ namespace {
 
 IShellDetails_NRC* TPTCustomShellList::GetCurrentFolderIShellDetails()
 {
-    if (!m_detailsAsked && m_folderInterface) {
-        m_detailsAsked = true;
-        m_details = ShellGetFolderDetails(m_folderInterface);
+    if (!m_current.DetailsAsked && m_current.Interface.Get()) {
+        m_current.DetailsAsked = true;
+        m_current.Details.Reset(ShellGetFolderDetails(m_current.Interface.Get()));
     }
-    return m_details;
+    return m_current.Details.Get();
 }
 
 void TPTCustomShellList::InitColumns(IShellDetails_NRC* details)
@@ -178,7 +178,7 @@ void TPTCustomShellList::DefaultColumns()
 
 void TPTCustomShellList::DetailsColumns(IShellDetails_NRC* details)
 {
-    const bool hasPath = !ShellGetPathFromIdList(m_folderIdList).empty();
+    const bool hasPath = !ShellGetPathFromIdList(m_current.IdList.Get()).empty();
     const bool remembered = hasPath && !ColumnMemory().Widths.Bytes().empty();
     TColumnsUpdate update(Columns());
     Columns().Clear();
@@ -234,7 +234,7 @@ void TPTCustomShellList::SortList()
         const TPTShListData* shellData = GetDataFromItem(item);
         keys.push_back({ shellData ? shellData->RelativeIdList() : nullptr, item });
     }
-    IShellFolder_NRC* folder = m_folderInterface;
+    IShellFolder_NRC* folder = m_current.Interface.Get();
     const int column = m_sortColumn;
     std::stable_sort(keys.begin(), keys.end(), [folder, column](const TKey& a, const TKey& b) {
         return CompareLists(folder, column, a.Relative, b.Relative) < 0;

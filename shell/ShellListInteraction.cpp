@@ -98,7 +98,8 @@ void TPTCustomShellList::OpenItem(TListItem* item)
     framework::THourglass hourglass;
     SFGAOF attributes = SFGAO_FOLDER;
     PCIDLIST items[] = { shData->RelativeIdList() };
-    if (m_folderInterface && m_folderInterface->GetAttributesOf(1, items, &attributes) == S_OK
+    if (m_current.Interface.Get()
+        && m_current.Interface->GetAttributesOf(1, items, &attributes) == S_OK
         && (attributes & SFGAO_FOLDER)) {
         NavigateInto(shData->GetAbsoluteIdList());
         return;
@@ -141,14 +142,14 @@ void TPTCustomShellList::OpenSelectedItems()
 
 void TPTCustomShellList::InvokeDefaultCommand(const std::vector<PCItemIDList>& items)
 {
-    if (!m_folderInterface || items.empty())
+    if (!m_current.Interface.Get() || items.empty())
         return;
-    if (InvokeVerb(m_folderInterface, items, nullptr))
+    if (InvokeVerb(m_current.Interface.Get(), items, nullptr))
         return;
     // Without a menu from the namespace, the default command of files is what it would be:
     // the desktop's application for each file.
     for (PCItemIDList relative : items) {
-        HeldPidl absolute(ConcatIdLists(nullptr, m_folderIdList, relative));
+        HeldPidl absolute(ConcatIdLists(nullptr, m_current.IdList.Get(), relative));
         const std::string path = ShellGetPathFromIdList(absolute.Pointer);
         if (path.empty())
             continue;
@@ -184,7 +185,7 @@ bool TPTCustomShellList::InvokeVerb(
 
 void TPTCustomShellList::DoCommandForAllSelected(const std::string& verb)
 {
-    if (!m_folderInterface)
+    if (!m_current.Interface.Get())
         return;
     std::vector<PCItemIDList> items;
     for (int i = 0; i < Items().Count(); ++i)
@@ -192,14 +193,14 @@ void TPTCustomShellList::DoCommandForAllSelected(const std::string& verb)
             if (TPTShListData* shData = GetDataFromItem(Items()[i]))
                 items.push_back(shData->RelativeIdList());
     if (!items.empty())
-        (void)InvokeVerb(m_folderInterface, items, verb.c_str());
+        (void)InvokeVerb(m_current.Interface.Get(), items, verb.c_str());
 }
 
 void TPTCustomShellList::DoCommandForFolder(const std::string& verb)
 {
     // The folder's own menu comes from its parent, with the folder as the one item.
-    TPTIdListArray levels(m_folderIdList);
-    if (!m_folderIdList || levels.GetCount() == 0)
+    TPTIdListArray levels(m_current.IdList.Get());
+    if (!m_current.IdList.Get() || levels.GetCount() == 0)
         return;
     HeldPidl parentList(CopyIdList(nullptr, levels.GoUp(1)));
     HeldPidl last(CopyIdList(nullptr, levels.GetItem(levels.GetCount() - 1)));
@@ -331,9 +332,9 @@ bool TPTCustomShellList::CanEdit(TListItem* item)
         return TPTCustomListView::CanEdit(item);
     const bool allow = shData->GetEditable() && TPTCustomListView::CanEdit(item);
     m_editName.clear();
-    if (allow && m_folderInterface)
+    if (allow && m_current.Interface.Get())
         m_editName = QFile::decodeName(ShellGetFriendlyNameFromIdList(
-            m_folderInterface, shData->RelativeIdList(), ptfnForEditing)
+            m_current.Interface.Get(), shData->RelativeIdList(), ptfnForEditing)
                                            .c_str());
     return allow;
 }
@@ -369,13 +370,13 @@ void TPTCustomShellList::Edit(TListItem* item, QString text)
     text = text.trimmed();
     if (OnEdited)
         OnEdited(this, item, text);
-    if (!m_folderInterface)
+    if (!m_current.Interface.Get())
         return;
     framework::THourglass hourglass;
     m_ownChange = true;
     const std::u16string wide = AnsiToWide(QFile::encodeName(text).toStdString());
     PIDLIST renamed = nullptr;
-    const HRESULT result = m_folderInterface->SetNameOf(
+    const HRESULT result = m_current.Interface->SetNameOf(
         window(), shData->RelativeIdList(), wide.c_str(), kRenameFlags, &renamed);
     if (FAILED(result)) {
         m_ownChange = false; // nothing changed on the disk
@@ -384,11 +385,12 @@ void TPTCustomShellList::Edit(TListItem* item, QString text)
     }
     if (renamed) {
         item->SetCaption(QFile::decodeName(
-            ShellGetFriendlyNameFromIdList(m_folderInterface, renamed, ptfnInFolder).c_str()));
+            ShellGetFriendlyNameFromIdList(m_current.Interface.Get(), renamed, ptfnInFolder)
+                .c_str()));
         shData->SetData(renamed);
     } else {
         item->SetCaption(QFile::decodeName(ShellGetFriendlyNameFromIdList(
-            m_folderInterface, shData->RelativeIdList(), ptfnInFolder)
+            m_current.Interface.Get(), shData->RelativeIdList(), ptfnInFolder)
                                                .c_str()));
     }
 }
