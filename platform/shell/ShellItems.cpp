@@ -270,14 +270,16 @@ bool HasSubfolder(const BytePath& path)
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
-    // Where folders count their sub-folders' ".." in their link count, more than two links
-    // answer without reading the folder (file systems that do not count report one).
+    // Where folders count their sub-folders' ".." in their link count, the count answers
+    // without reading the folder, which may hold a hundred thousand files: more than two links
+    // is a sub-folder, two is none (links to folders there give no expand button; the folder
+    // still opens). File systems that do not count report one, and are read.
     struct stat own
     {
     };
-    if (::fstat(fd, &own) == 0 && own.st_nlink > 2) {
+    if (::fstat(fd, &own) == 0 && own.st_nlink >= 2) {
         ::close(fd);
-        return true;
+        return own.st_nlink > 2;
     }
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd), &::closedir);
     if (!dir) {
