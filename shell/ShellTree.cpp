@@ -12,6 +12,9 @@
 #include <QFile>
 #include <QMouseEvent>
 
+#include <functional>
+#include <vector>
+
 namespace sondrel::shell {
 
 using namespace win32;
@@ -172,22 +175,36 @@ TTreeNode* TPTCustomShellTree::FindNodeWithIdList(TTreeNode* parent, PCItemIDLis
 
 void TPTCustomShellTree::SortNode(TTreeNode* node)
 {
+    if (!node) {
+        // The whole tree: every node's children.
+        std::function<void(TTreeNode*)> all = [&](TTreeNode* at) {
+            SortNode(at);
+            for (TTreeNode* child = at->GetFirstChild(); child; child = child->GetNextSibling())
+                all(child);
+        };
+        for (int i = 0; i < Items().TopLevelCount(); ++i)
+            all(Items().TopLevelItem(i));
+        return;
+    }
+    TPTShTreeData* parentData = GetDataFromNode(node);
+    IShellFolder_NRC* folder = parentData ? parentData->GetThisIShf() : nullptr;
+    if (!folder || node->Count() < 2)
+        return;
+    // Each child's data is looked up once, not per comparison: the children keep their indexes
+    // while they are sorted.
+    std::vector<TPTShTreeData*> childData(static_cast<std::size_t>(node->Count()));
+    for (int i = 0; i < node->Count(); ++i)
+        childData[static_cast<std::size_t>(i)] = GetDataFromNode(node->Item(i));
     const framework::TTVCompare compare
-        = [this](TTreeNode* first, TTreeNode* second, std::intptr_t) -> int {
-        TPTShTreeData* a = GetDataFromNode(first);
-        TPTShTreeData* b = GetDataFromNode(second);
+        = [&childData, folder](TTreeNode* first, TTreeNode* second, std::intptr_t) -> int {
+        TPTShTreeData* a = childData[static_cast<std::size_t>(first->Index())];
+        TPTShTreeData* b = childData[static_cast<std::size_t>(second->Index())];
         if (!a || !b)
-            return 0;
-        IShellFolder_NRC* folder = a->GetParentIShf();
-        if (!folder)
             return 0;
         const HRESULT hr = folder->CompareIDs(0, a->RelPidl(), b->RelPidl());
         return SUCCEEDED(hr) ? CompareResultOrder(hr) : 0;
     };
-    if (node)
-        node->CustomSort(compare, 0, false);
-    else
-        CustomSort(compare, 0, true);
+    node->CustomSort(compare, 0, false);
 }
 
 // ---- Filling
