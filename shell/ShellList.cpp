@@ -812,6 +812,13 @@ void TPTCustomShellList::TimerElapsed(framework::TObject*)
         framework::TRaised raised(m_reentry);
         Synchronize(true);
     }
+    if (Items().Count() == 0) {
+        // An empty list refreshes by filling, which reports a folder that went in a box: for a
+        // change nobody asked to see, the empty list says it already.
+        Held<IShellFolder_NRC> folder;
+        if (FAILED(ShellGetFolderFromIdList(m_folder->GetIdList(), folder.Pointer)))
+            return;
+    }
     RefreshItems();
 }
 

@@ -301,6 +301,15 @@ private Q_SLOTS:
         QCOMPARE(Names(watched.List), (TNames { "a" }));
         fs::remove_all(dir / "shown");
         QTRY_COMPARE_WITH_TIMEOUT(watched.List.Items().Count(), 0, kBound);
+
+        // One that was empty already stays so, quietly.
+        fs::create_directory(dir / "empty");
+        TWatchedList empty(dir / "empty");
+        fs::remove(dir / "empty");
+        QTRY_VERIFY_WITH_TIMEOUT(empty.List.RefreshTimerRunning(), kBound);
+        QTRY_VERIFY_WITH_TIMEOUT(!empty.List.RefreshTimerRunning(), kBound);
+        QCOMPARE(empty.List.Items().Count(), 0);
+        QCOMPARE(empty.Refreshes, 1);
     }
 
     void aListThatGoesJoinsItsWorkerAndLeavesNothingOpen()
