@@ -1,10 +1,12 @@
 #include "ShellList.h"
 
+#include "ChangeNotify.h"
 #include "Cursor.h"
 #include "FindFile.h"
 #include "Form.h"
 #include "Guard.h"
 #include "IdListArray.h"
+#include "MountTable.h"
 #include "PidlList.h"
 #include "ShellErrors.h"
 #include "ShellHeld.h"
@@ -16,6 +18,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <system_error>
 #include <vector>
 
 namespace sondrel::shell {
@@ -54,6 +57,8 @@ TPTCustomShellList::TPTCustomShellList(QWidget* parent)
 
 TPTCustomShellList::~TPTCustomShellList()
 {
+    // The worker posts to this list: it ends before anything of the list goes.
+    m_changeThread.reset();
     PTDeviceChangeHandler()->Remove(DeviceChangeSubscription());
     if (Columns().Count() > 0 && m_saveWidths)
         RememberWidths();
@@ -140,7 +145,13 @@ void TPTCustomShellList::NavigateTo(PCItemIDList pidl)
 
 bool TPTCustomShellList::IsFolderNetworkShare()
 {
-    return m_folder->GetPathName().starts_with("//");
+    // Linux names no share by its path: the file system mounted there says it.
+    const std::string path = m_folder->GetPathName();
+    if (path.empty())
+        return false;
+    const std::shared_ptr<const platform::DriveList> drives = platform::CurrentDrives();
+    const platform::Drive* drive = platform::DriveOfPath(*drives, path);
+    return drive && drive->Type == DRIVE_REMOTE;
 }
 
 void TPTCustomShellList::Synchronize(bool all)
@@ -163,8 +174,15 @@ void TPTCustomShellList::SetOptions(TPTShellListOptions options)
     m_options = options;
     if (Loading() || !HandleAllocated())
         return;
-    if ((changed & ShellListOption(ptsloDynamicRefresh)) && HasOption(ptsloDynamicRefresh))
-        InstallChangeHandler();
+    if (changed & ShellListOption(ptsloDynamicRefresh)) {
+        if (HasOption(ptsloDynamicRefresh)) {
+            InstallChangeHandler();
+        } else {
+            m_timer->SetEnabled(false);
+            if (m_changeThread)
+                m_changeThread->UnwatchAll();
+        }
+    }
     if (changed
         & (ShellListOption(ptsloHideFoldersWhenLinkedToTree) | ShellListOption(ptsloShowHidden)))
         RefreshItems();
@@ -259,13 +277,21 @@ void TPTCustomShellList::FillItems()
         OleCheck(ShellGetFolderFromIdList(m_folder->GetIdList(), folder.Pointer));
         const framework::TAtScopeEnd filter([this] { FilterPostApply(); });
         FilterPreApply();
-        FillList(folder.Pointer, m_folder->GetIdList());
+        // Watched before it is read, so that a change between the two still shows.
+        if (HasOption(ptsloDynamicRefresh))
+            InstallChangeHandler();
+        try {
+            FillList(folder.Pointer, m_folder->GetIdList());
+        } catch (...) {
+            // The list goes on showing what it showed, which the new watch does not see.
+            if (m_changeThread)
+                m_changeThread->UnwatchAll();
+            throw;
+        }
     }
     SortList();
     if (Items().Count() > 0)
         SetItemFocused(Items()[0]);
-    if (HasOption(ptsloDynamicRefresh))
-        InstallChangeHandler();
 }
 
 void TPTCustomShellList::EndFill()
@@ -667,8 +693,14 @@ void TPTCustomShellList::AMChangeNotify()
         m_ownChange = false;
         return;
     }
+    const int delay = hasFocus() ? PTSH_CHANGE_NOTIFY_FASTDELAY : PTSH_CHANGE_NOTIFY_DELAY;
+    if (!m_timer->Enabled())
+        m_burst.start();
+    // Each change restarts the delay, but a folder that changes without pause (a download, a
+    // build) must still show: at the latest twice the delay after the burst's first change.
+    const qint64 ceiling = 2 * qint64 { delay } - m_burst.elapsed();
     m_timer->SetEnabled(false);
-    m_timer->SetInterval(hasFocus() ? PTSH_CHANGE_NOTIFY_FASTDELAY : PTSH_CHANGE_NOTIFY_DELAY);
+    m_timer->SetInterval(static_cast<int>(std::clamp<qint64>(ceiling, 1, delay)));
     m_timer->SetEnabled(true);
 }
 
@@ -679,13 +711,34 @@ void TPTCustomShellList::TimerElapsed(framework::TObject*)
         framework::TRaised raised(m_reentry);
         Synchronize(true);
     }
+    if (Items().Count() == 0) {
+        // An empty list refreshes by filling, which reports a folder that went in a box: for a
+        // change nobody asked to see, the empty list says it already.
+        Held<IShellFolder_NRC> folder;
+        if (FAILED(ShellGetFolderFromIdList(m_folder->GetIdList(), folder.Pointer)))
+            return;
+    }
     RefreshItems();
 }
 
 void TPTCustomShellList::InstallChangeHandler()
 {
-    // The watch of the folder shown belongs to the change-watching thread, which posts
-    // AM_CHANGENOTIFY here; a list without one refreshes on F5 and on device changes only.
+    m_timer->SetEnabled(false);
+    if (!m_changeThread) {
+        try {
+            m_changeThread = std::make_unique<TChangeHandlerThread>(this, AM_CHANGENOTIFY);
+        } catch (const std::system_error&) {
+            return; // no watching: the list refreshes on F5 and on device changes only
+        }
+    } else {
+        m_changeThread->UnwatchAll();
+    }
+    // Names of files and folders only: sizes, times and attributes are not watched. A folder
+    // without a path of its own (the desktop's namespace, "Computer") gets no watch, and one
+    // that cannot be watched simply is not refreshed by itself.
+    int slot = -1;
+    (void)m_changeThread->WatchFolder(m_folder->GetPathName(),
+        FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, slot, false);
 }
 
 void TPTCustomShellList::DeviceChangeDetected(TPTDeviceChangeHandler*, TMessage& message)

@@ -18,6 +18,7 @@
 // GUI thread only. The list owns its items' data, its locator, timer and image lists; the
 // system image list and the linked controls are borrowed.
 
+#include "ChangeHandlerThread.h"
 #include "DeviceChangeHandler.h"
 #include "ImageList.h"
 #include "PTCustomListView.h"
@@ -27,6 +28,7 @@
 #include "Timer.h"
 #include "UPTShellUtils.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 
@@ -207,6 +209,9 @@ public:
     [[nodiscard]] bool IsEditing() const;
     [[nodiscard]] bool RefreshPending() const { return m_refreshPending; }
     [[nodiscard]] bool RefreshTimerRunning() const { return m_timer->Enabled(); }
+    [[nodiscard]] int RefreshTimerInterval() const { return m_timer->Interval(); }
+    // The list changed the disk itself and has not yet heard the notification of it.
+    [[nodiscard]] bool OwnChangePending() const { return m_ownChange; }
     // The list's own image lists, showing the system's images.
     [[nodiscard]] framework::TImageList* SmallShellImages() const { return m_smallImages; }
     [[nodiscard]] framework::TImageList* LargeShellImages() const { return m_largeImages; }
@@ -311,6 +316,9 @@ private:
     // The upper-case names of the files the filter lets through, during a fill.
     std::unique_ptr<std::set<std::string>> m_filterNames;
     framework::TTimer* m_timer;
+    // Since the first change of the burst the timer is merging.
+    QElapsedTimer m_burst;
+    std::unique_ptr<TChangeHandlerThread> m_changeThread;
     TPTShellListLink* m_tree = nullptr;
     QPointer<QObject> m_treeObject;
     TPTShellListLink* m_combo = nullptr;

@@ -373,7 +373,9 @@ void TPTCustomShellList::Edit(TListItem* item, QString text)
     if (!m_current.Interface.Get())
         return;
     framework::THourglass hourglass;
-    m_ownChange = true;
+    // A name kept as it was changes nothing on the disk, so no notification would clear the
+    // flag, and it would swallow the next real change.
+    m_ownChange = QFile::encodeName(text).toStdString() != shData->GetFilename();
     const std::u16string wide = AnsiToWide(QFile::encodeName(text).toStdString());
     PIDLIST renamed = nullptr;
     const HRESULT result = m_current.Interface->SetNameOf(
@@ -404,8 +406,10 @@ bool TPTCustomShellList::CreateNewFolder(bool edit)
         return false;
     m_ownChange = true;
     std::string name;
-    if (!PTShCreateNewFolder(path, name))
+    if (!PTShCreateNewFolder(path, name)) {
+        m_ownChange = false; // nothing changed on the disk
         return false;
+    }
     const PCItemIDList pidl = m_folder->GetIdList();
     if (IdListLen(pidl) <= 2) {
         framework::THourglass hourglass;

@@ -307,8 +307,7 @@ private Q_SLOTS:
         QCOMPARE(
             list.GetDataFromItem(file)->GetPathName(), Bytes(Path(QStringLiteral("renamed.txt"))));
         // The notice of our own rename brings no refresh.
-        QCoreApplication::postEvent(&list, new framework::TMessageEvent(AM_CHANGENOTIFY, 0, 0));
-        QCoreApplication::processEvents();
+        QTRY_VERIFY_WITH_TIMEOUT(!list.OwnChangePending(), 10000);
         QVERIFY(!list.RefreshTimerRunning());
 
         // A name that is taken is refused: both files stay as they were.

@@ -7,6 +7,7 @@
 
 #include "Application.h"
 #include "Privileges.h"
+#include "QtTestNames.h"
 #include "Registry.h"
 #include "ShellErrors.h"
 
@@ -28,21 +29,6 @@ using namespace sondrel::framework;
 using namespace sondrel::shell;
 
 namespace fs = std::filesystem;
-
-// Names are bytes; a failure shows them decoded as UTF-8.
-namespace QTest {
-template <> inline char* toString(const std::string& text)
-{
-    return toString(QString::fromUtf8(text));
-}
-template <> inline char* toString(const std::vector<std::string>& texts)
-{
-    QStringList all;
-    for (const std::string& text : texts)
-        all << QString::fromUtf8(text);
-    return toString(all.join(QStringLiteral(" | ")));
-}
-} // namespace QTest
 
 namespace {
 
