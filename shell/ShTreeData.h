@@ -53,6 +53,8 @@ public:
 
     // The images were looked up once; a failed lookup is not repeated on every paint.
     bool ImagesLooked = false;
+    // The change worker's slot watching this node's folder, or -1.
+    int WatchSlot = -1;
 
 private:
     TPTCustomShellTree* m_owner;

@@ -1,5 +1,6 @@
 #include "ShellTree.h"
 
+#include "ChangeNotify.h"
 #include "Cursor.h"
 #include "Form.h"
 #include "Guard.h"
@@ -13,6 +14,8 @@
 #include <QMouseEvent>
 
 #include <functional>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace sondrel::shell {
@@ -58,6 +61,7 @@ TPTCustomShellTree::~TPTCustomShellTree()
     // Our Delete frees the nodes' shData; the base's destructor could only reach its own.
     DeleteAllNodes();
     SetImages(nullptr);
+    m_changeThread.reset();
 }
 
 TPTDeviceChangeEvent TPTCustomShellTree::DeviceChangeSubscription()
@@ -136,8 +140,10 @@ void TPTCustomShellTree::Delete(TTreeNode* node)
         TPTCustomTreeView::Delete(node);
         return;
     }
-    // The data goes with the node, whatever its handlers do.
+    // The data goes with the node, whatever its handlers do; so does its watch.
     std::unique_ptr<TPTShTreeData> owned(shData);
+    if (shData->WatchSlot >= 0 && m_changeThread)
+        (void)m_changeThread->UnwatchFolder(std::exchange(shData->WatchSlot, -1));
     {
         const framework::TAtScopeEnd detach([&] {
             node->SetData(nullptr);
@@ -227,8 +233,6 @@ void TPTCustomShellTree::FillItems()
             SetSelected(first);
     }
     Synchronize(false);
-    if (HasOption(ptstoDynamicRefresh))
-        InstallChangeHandlersForAllLocalDrives();
 }
 
 void TPTCustomShellTree::FillTree(IShellFolder_NRC* folder, TTreeNode* node)
@@ -267,6 +271,9 @@ void TPTCustomShellTree::FillTree(IShellFolder_NRC* folder, TTreeNode* node)
         return; // a node that is none of ours
     }
 
+    // Watched before it is read, so that a change between the two is not lost.
+    if (TPTShTreeData* watched = GetDataFromNode(node))
+        WatchNode(*watched);
     Held<IEnumIDList_NRC> list;
     if (FAILED(folder->EnumObjects(OwnerWindow(), EnumFlags(), list.Out())) || !list) {
         // Nothing to show now; the button stays, so that a later expansion tries again.
@@ -686,16 +693,49 @@ void TPTCustomShellTree::NotifyTimerElapsed()
     RefreshNodes();
 }
 
-void TPTCustomShellTree::InstallChangeHandler(const std::string&)
+int TPTCustomShellTree::InstallChangeHandler(const std::string& path)
 {
-    // The watches belong to the change-watching thread, which posts AM_CHANGENOTIFY here; a
-    // tree without one refreshes on F5 and on device changes only.
+    if (path.empty())
+        return -1;
+    if (!m_changeThread) {
+        try {
+            m_changeThread = std::make_unique<TChangeHandlerThread>(this, AM_CHANGENOTIFY);
+        } catch (const std::system_error&) {
+            return -1; // no watching: the tree refreshes on F5 and on device changes only
+        }
+    }
+    // Folder names always; file names too where the tree shows files. A folder that cannot be
+    // watched (or past the worker's slots) is simply not refreshed by itself.
+    DWORD filter = FILE_NOTIFY_CHANGE_DIR_NAME;
+    if (HasOption(ptstoIncludeNonFolders))
+        filter |= FILE_NOTIFY_CHANGE_FILE_NAME;
+    int slot = -1;
+    return m_changeThread->WatchFolder(path, filter, slot, false) ? slot : -1;
+}
+
+void TPTCustomShellTree::WatchNode(TPTShTreeData& shData)
+{
+    if (!HasOption(ptstoDynamicRefresh) || shData.WatchSlot >= 0)
+        return;
+    shData.WatchSlot = InstallChangeHandler(shData.GetPathName());
 }
 
 void TPTCustomShellTree::InstallChangeHandlersForAllLocalDrives()
 {
-    // Each filled folder node is watched on its own (never a whole drive: watches are few and
-    // shared with every other program); that is the change-watching thread's to do.
+    if (m_changeThread)
+        m_changeThread->UnwatchAll();
+    std::function<void(TTreeNode*)> watch = [&](TTreeNode* node) {
+        for (; node; node = node->GetNextSibling()) {
+            TPTShTreeData* shData = GetDataFromNode(node);
+            if (!shData)
+                continue;
+            shData->WatchSlot = -1;
+            if (node->Count() > 0)
+                WatchNode(*shData);
+            watch(node->GetFirstChild());
+        }
+    };
+    watch(Items().GetFirstNode());
 }
 
 void TPTCustomShellTree::DeviceChangeDetected(TPTDeviceChangeHandler*, TMessage& message)

@@ -10,6 +10,7 @@
 // GUI thread only. The tree owns its nodes' data, its locators and timers; the system image
 // list and the linked controls are borrowed (a linked control that goes is forgotten).
 
+#include "ChangeHandlerThread.h"
 #include "DeviceChangeHandler.h"
 #include "ImageList.h"
 #include "PTCustomTreeView.h"
@@ -119,8 +120,12 @@ public:
     // A keyboard selection waits to reach the linked controls.
     [[nodiscard]] bool UpdatePending() const { return m_keyTimer->Enabled(); }
 
-    // Watching for changes (the change-watching thread posts AM_CHANGENOTIFY).
-    virtual void InstallChangeHandler(const std::string& path);
+    // Watching for changes: each filled folder node is watched on its own, not recursively
+    // (the user's inotify watches are few and shared with every other program, and a subtree
+    // watch of a whole drive would use them up). The change worker posts AM_CHANGENOTIFY.
+    // Watches `path`; the slot of the watch, or -1 when it cannot be watched.
+    virtual int InstallChangeHandler(const std::string& path);
+    // Watches every filled node again (or none, with ptstoDynamicRefresh off).
     void InstallChangeHandlersForAllLocalDrives();
 
     // The end of loading from a form description.
@@ -193,9 +198,11 @@ private:
     [[nodiscard]] bool Loading() const;
     // A label edit, a menu or a drag is under way: fills wait for its end.
     [[nodiscard]] bool Occupied() const;
-    // A node for `pidl` (absolute) below the base, or null.
-    [[nodiscard]] int BaseDepth();
 
+    // Watches the folder of a node that is about to be filled.
+    void WatchNode(TPTShTreeData& data);
+
+    std::unique_ptr<TChangeHandlerThread> m_changeThread;
     std::unique_ptr<TPTShellLocator> m_baseFolder;
     std::unique_ptr<TPTShellLocator> m_selectedFolder;
     TPTShellTreeOptions m_options = kDefaultShellTreeOptions;

@@ -327,6 +327,20 @@ private Q_SLOTS:
         QCOMPARE(t.Tree.Selected(), root);
     }
 
+    void aFolderMadeInsideAnExpandedNodeShowsByItself()
+    {
+        TFolders f;
+        f.Folder("open/inner");
+        TTree t(f.Path(), kDefaultShellTreeOptions);
+        TTreeNode* open = Child(t.Tree.Items().GetFirstNode(), QStringLiteral("open"));
+        open->Expand(false);
+        f.Folder("open/made");
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Texts(open), (QStringList { QStringLiteral("inner"), QStringLiteral("made") }), 10000);
+        fs::remove_all(f / "open/made");
+        QTRY_COMPARE_WITH_TIMEOUT(Texts(open), QStringList { QStringLiteral("inner") }, 10000);
+    }
+
     void aMountMadeWhileRunningAddsItsDriveOnce()
     {
         TTree t;
