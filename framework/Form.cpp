@@ -4,6 +4,8 @@
 #include "Guard.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMetaMethod>
 
@@ -105,6 +107,36 @@ void TForm::SetActiveControl(QWidget* control)
     m_activeControl = control;
     if (control && m_shown)
         control->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm::SetModalResult(TModalResult result)
+{
+    m_modalResult = result;
+    if (m_modalLoop && result != mrNone)
+        m_modalLoop->quit();
+}
+
+TModalResult TForm::ShowModal()
+{
+    m_modalResult = mrNone;
+    const Qt::WindowModality modality = windowModality();
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    if (m_modalResult == mrNone)
+        loop.exec(QEventLoop::DialogExec);
+    m_modalLoop = nullptr;
+    hide();
+    setWindowModality(modality);
+    return m_modalResult;
+}
+
+void TForm::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (m_modalLoop && event->isAccepted())
+        SetModalResult(m_modalResult == mrNone ? mrCancel : m_modalResult);
 }
 
 void TForm::Loaded()
