@@ -105,9 +105,9 @@ std::uint32_t TPTShTreeData::GetAttributes()
 {
     SFGAOF attributes = kNodeAttributeMask;
     // A removable drive's read-only state is the medium's, which may change at any moment.
-    if (IsRootDir()) {
+    if (const std::string path = GetPathName(); !path.empty()) {
         const auto drives = platform::CurrentDrives();
-        if (const auto* drive = platform::FindDrive(*drives, GetPathName());
+        if (const auto* drive = platform::FindDrive(*drives, path);
             drive && drive->Type == DRIVE_REMOVABLE)
             attributes &= ~SFGAO_READONLY;
     }

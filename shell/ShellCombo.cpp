@@ -34,10 +34,17 @@ namespace {
         return SUCCEEDED(hr) && CompareResultOrder(hr) == 0;
     }
 
-    QString NameIn(IShellFolder_NRC* folder, PCItemIDList relative, SHGDNF flags)
+    QString InFolderName(IShellFolder_NRC* folder, PCItemIDList relative)
+    {
+        return QFile::decodeName(
+            ShellGetFriendlyNameFromIdList(folder, relative, ptfnInFolder).c_str());
+    }
+
+    // The target's own name as an address bar shows it, which the library's name kinds lack.
+    QString AddressBarName(IShellFolder_NRC* folder, PCItemIDList relative)
     {
         TStrRet name {};
-        if (FAILED(folder->GetDisplayNameOf(relative, flags, &name)))
+        if (FAILED(folder->GetDisplayNameOf(relative, kAddressBarName, &name)))
             return {};
         const std::string bytes = StrretToString(relative, name);
         StrretFree(name);
@@ -184,7 +191,7 @@ void TPTCustomShellCombo::FillCombo(
         int image = -1;
         if (isTarget) {
             HeldPidl absolute(ConcatIdLists(nullptr, parent.Get(), item.Get()));
-            caption = NameIn(folder, item.Get(), SHGDN_INFOLDER);
+            caption = InFolderName(folder, item.Get());
             image = ShellGetIconIndex(absolute.Get(), SHGFI_SMALLICON | SHGFI_OPENICON);
         }
         TPTImageComboItem* entry
@@ -226,7 +233,7 @@ void TPTCustomShellCombo::AddTargetPath(
         int image = -1;
         HeldPidl absolute(ConcatIdLists(nullptr, currentList.Get(), item.Get()));
         if (i == count - 1) {
-            caption = NameIn(current.Get(), item.Get(), kAddressBarName);
+            caption = AddressBarName(current.Get(), item.Get());
             image = ShellGetIconIndex(absolute.Get(), SHGFI_SMALLICON | SHGFI_OPENICON);
         }
         last = AddEntry(
@@ -265,8 +272,7 @@ void TPTCustomShellCombo::GetItemData(TPTImageComboItem* item)
     TPTShComboData* shData = item->ShellData();
     if (shData && shData->RelativeList()) {
         if (item->Caption().isEmpty())
-            item->SetCaption(
-                NameIn(shData->ParentFolder(), shData->RelativeList(), SHGDN_INFOLDER));
+            item->SetCaption(InFolderName(shData->ParentFolder(), shData->RelativeList()));
         if (item->ImageIndex() < 0)
             item->SetImageIndex(ShellGetIconIndex(shData->AbsoluteList(), SHGFI_SMALLICON));
     }
