@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "WaitApi.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace sondrel::shell {
@@ -150,8 +151,10 @@ void TChangeHandlerThread::Execute()
                 slotAt[count] = slot;
                 waitSet[count++] = m_slots[slot];
             }
-        const DWORD result = WaitForMultipleObjects(count, waitSet, FALSE, INFINITE);
-        if (result == WAIT_OBJECT_0) {
+        const DWORD result = WaitForMultipleObjects(count, waitSet, FALSE, DeferredTimeout());
+        if (result == WAIT_TIMEOUT) {
+            PostNow(std::exchange(m_deferredSlot, -1));
+        } else if (result == WAIT_OBJECT_0) {
             const Command command = m_command;
             if (command == cmdQuit)
                 return;
@@ -202,6 +205,9 @@ void TChangeHandlerThread::CarryOut(Command command)
     case cmdRemoveAll:
         for (int slot = 0; slot < kSlotCount; ++slot)
             DropSlot(slot, false);
+        // What the old watches saw concerns the owner no more.
+        m_deferredSlot = -1;
+        m_changedSlots = 0;
         return;
     case cmdQuit:
         return;
@@ -215,13 +221,45 @@ void TChangeHandlerThread::DropSlot(int slot, bool keepTaken)
     m_spent[slot] = keepTaken;
 }
 
+DWORD TChangeHandlerThread::DeferredTimeout() const
+{
+    if (m_deferredSlot < 0)
+        return INFINITE;
+    const auto due = m_lastPost + std::chrono::milliseconds(kMessageInterval);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        due - std::chrono::steady_clock::now());
+    return static_cast<DWORD>(std::clamp<std::int64_t>(left.count(), 0, kMessageInterval));
+}
+
 void TChangeHandlerThread::Post(int slot)
 {
     m_changedSlots.fetch_or(std::uint64_t { 1 } << slot);
-    if (!m_target || m_messageOnItsWay->exchange(true))
+    if (!m_target || m_deferredSlot >= 0)
+        return; // a message is already due at the end of the interval
+    if (std::chrono::steady_clock::now() - m_lastPost < std::chrono::milliseconds(kMessageInterval))
+        m_deferredSlot = slot;
+    else
+        PostNow(slot);
+}
+
+void TChangeHandlerThread::PostNow(int slot)
+{
+    // While one is unhandled, that one's handling comes after this change and covers it.
+    if (m_messageOnItsWay->exchange(true))
         return;
+    m_lastPost = std::chrono::steady_clock::now();
     QCoreApplication::postEvent(
         m_target, new TChangeNotifyEvent(m_message, slot, m_messageOnItsWay));
+}
+
+void RestartChangeTimer(framework::TTimer& timer, QElapsedTimer& burst, int delay)
+{
+    if (!timer.Enabled())
+        burst.start();
+    const qint64 ceiling = 2 * qint64 { delay } - burst.elapsed();
+    timer.SetEnabled(false);
+    timer.SetInterval(static_cast<int>(std::clamp<qint64>(ceiling, 1, delay)));
+    timer.SetEnabled(true);
 }
 
 } // namespace sondrel::shell

@@ -13,19 +13,24 @@
 // stays taken until the owner lets it go (UnwatchFolder or UnwatchAll), so that a slot number
 // the owner still holds never names someone else's watch.
 //
-// At most one message is on its way at a time: while one has not been handled, later changes
+// At most one message is on its way at a time, and at most one is posted per kMessageInterval:
+// while one has not been handled, or the interval since the last has not passed, later changes
 // only add their slots to the changed set (TakeChangedSlots), which the owner reads when it
-// refreshes. A burst of thousands of changes costs the owner a handful of messages.
+// refreshes; a change inside the interval is posted when it ends. A burst of thousands of
+// changes costs the owner a handful of messages.
 //
 // Owned by its control, which destroys it (stopping and joining the worker) in its own
 // destructor; every call is for the owner's thread. The target outlives the worker.
 
+#include "Timer.h"
 #include "Win32Types.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <future>
 #include <memory>
@@ -40,6 +45,9 @@ public:
     static constexpr int kSlotCount = 63;
     static constexpr int kCommandTimeout = 2000; // ms the owner waits for an answer
     static constexpr int kQuitTimeout = 30000; // ms the destructor waits before joining anyway
+    // ms between two messages: an owner handles a message at once, so without it a burst would
+    // cost one message per change the worker sees.
+    static constexpr int kMessageInterval = 60;
 
     // Starts the worker; `target` (may be null) receives `message` for every change. Throws
     // std::system_error when the system has no events left to give.
@@ -71,6 +79,9 @@ private:
     void Execute();
     void CarryOut(Command command);
     void Post(int slot);
+    void PostNow(int slot);
+    // How long the worker may sleep before a deferred message is due (INFINITE for none).
+    [[nodiscard]] win32::DWORD DeferredTimeout() const;
     void DropSlot(int slot, bool keepTaken);
 
     win32::HANDLE m_commandEvent;
@@ -88,9 +99,18 @@ private:
     // Shared with the posted message, which clears it when it has been handled.
     std::shared_ptr<std::atomic<bool>> m_messageOnItsWay;
     std::atomic<std::uint64_t> m_changedSlots { 0 };
+    // The worker's: when the last message went, and the slot of one held back until the
+    // interval ends (-1 for none).
+    std::chrono::steady_clock::time_point m_lastPost;
+    int m_deferredSlot = -1;
     bool m_awaitingAnswer = false; // the owner's
     std::promise<void> m_ended;
     std::thread m_thread;
 };
+
+// Restarts `timer` for a change that came now: each change restarts `delay`, but a folder that
+// never stops changing (a download, a build) still refreshes at twice the delay after the
+// first change of a burst, which `burst` times from when the timer was idle.
+void RestartChangeTimer(framework::TTimer& timer, QElapsedTimer& burst, int delay);
 
 } // namespace sondrel::shell

@@ -693,15 +693,8 @@ void TPTCustomShellList::AMChangeNotify()
         m_ownChange = false;
         return;
     }
-    const int delay = hasFocus() ? PTSH_CHANGE_NOTIFY_FASTDELAY : PTSH_CHANGE_NOTIFY_DELAY;
-    if (!m_timer->Enabled())
-        m_burst.start();
-    // Each change restarts the delay, but a folder that changes without pause (a download, a
-    // build) must still show: at the latest twice the delay after the burst's first change.
-    const qint64 ceiling = 2 * qint64 { delay } - m_burst.elapsed();
-    m_timer->SetEnabled(false);
-    m_timer->SetInterval(static_cast<int>(std::clamp<qint64>(ceiling, 1, delay)));
-    m_timer->SetEnabled(true);
+    RestartChangeTimer(
+        *m_timer, m_burst, hasFocus() ? PTSH_CHANGE_NOTIFY_FASTDELAY : PTSH_CHANGE_NOTIFY_DELAY);
 }
 
 void TPTCustomShellList::TimerElapsed(framework::TObject*)

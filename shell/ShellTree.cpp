@@ -39,6 +39,7 @@ TPTCustomShellTree::TPTCustomShellTree(QWidget* parent)
     , m_keyTimer(new framework::TTimer(this))
     , m_notifyTimer(new framework::TTimer(this))
     , m_images(new framework::TImageList(this, 16, 16))
+    , m_watches(std::make_unique<TChangeWatchPool>(this, AM_CHANGENOTIFY))
 {
     m_keyTimer->SetEnabled(false);
     m_keyTimer->SetInterval(PTSH_TREE_KEY_UPDATE_DELAY);
@@ -61,7 +62,7 @@ TPTCustomShellTree::~TPTCustomShellTree()
     // Our Delete frees the nodes' shData; the base's destructor could only reach its own.
     DeleteAllNodes();
     SetImages(nullptr);
-    m_changeThread.reset();
+    m_watches.reset();
 }
 
 TPTDeviceChangeEvent TPTCustomShellTree::DeviceChangeSubscription()
@@ -142,8 +143,8 @@ void TPTCustomShellTree::Delete(TTreeNode* node)
     }
     // The data goes with the node, whatever its handlers do; so does its watch.
     std::unique_ptr<TPTShTreeData> owned(shData);
-    if (shData->WatchSlot >= 0 && m_changeThread)
-        (void)m_changeThread->UnwatchFolder(std::exchange(shData->WatchSlot, -1));
+    if (shData->WatchSlot >= 0)
+        m_watches->Unwatch(std::exchange(shData->WatchSlot, -1));
     {
         const framework::TAtScopeEnd detach([&] {
             node->SetData(nullptr);
@@ -681,36 +682,28 @@ void TPTCustomShellTree::AMChangeNotify()
         m_ignoreNextNotify = false;
         return;
     }
-    m_notifyTimer->SetEnabled(false);
-    m_notifyTimer->SetInterval(
+    RestartChangeTimer(*m_notifyTimer, m_burst,
         hasFocus() ? PTSH_CHANGE_NOTIFY_FASTDELAY : PTSH_CHANGE_NOTIFY_DELAY);
-    m_notifyTimer->SetEnabled(true);
 }
 
 void TPTCustomShellTree::NotifyTimerElapsed()
 {
     m_notifyTimer->SetEnabled(false);
-    RefreshNodes();
+    // Only the levels whose watches saw a change are read again.
+    const TChangedWatches changed = m_watches->TakeChanged();
+    RefreshLevels(&changed);
 }
 
 int TPTCustomShellTree::InstallChangeHandler(const std::string& path)
 {
     if (path.empty())
         return -1;
-    if (!m_changeThread) {
-        try {
-            m_changeThread = std::make_unique<TChangeHandlerThread>(this, AM_CHANGENOTIFY);
-        } catch (const std::system_error&) {
-            return -1; // no watching: the tree refreshes on F5 and on device changes only
-        }
-    }
     // Folder names always; file names too where the tree shows files. A folder that cannot be
-    // watched (or past the worker's slots) is simply not refreshed by itself.
+    // watched is simply not refreshed by itself.
     DWORD filter = FILE_NOTIFY_CHANGE_DIR_NAME;
     if (HasOption(ptstoIncludeNonFolders))
         filter |= FILE_NOTIFY_CHANGE_FILE_NAME;
-    int slot = -1;
-    return m_changeThread->WatchFolder(path, filter, slot, false) ? slot : -1;
+    return m_watches->Watch(path, filter);
 }
 
 void TPTCustomShellTree::WatchNode(TPTShTreeData& shData)
@@ -722,8 +715,7 @@ void TPTCustomShellTree::WatchNode(TPTShTreeData& shData)
 
 void TPTCustomShellTree::InstallChangeHandlersForAllLocalDrives()
 {
-    if (m_changeThread)
-        m_changeThread->UnwatchAll();
+    m_watches->UnwatchAll();
     std::function<void(TTreeNode*)> watch = [&](TTreeNode* node) {
         for (; node; node = node->GetNextSibling()) {
             TPTShTreeData* shData = GetDataFromNode(node);

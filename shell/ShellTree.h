@@ -10,7 +10,7 @@
 // GUI thread only. The tree owns its nodes' data, its locators and timers; the system image
 // list and the linked controls are borrowed (a linked control that goes is forgotten).
 
-#include "ChangeHandlerThread.h"
+#include "ChangeWatchPool.h"
 #include "DeviceChangeHandler.h"
 #include "ImageList.h"
 #include "PTCustomTreeView.h"
@@ -19,6 +19,7 @@
 #include "ShellLocator.h"
 #include "Timer.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include <cstdint>
@@ -122,8 +123,8 @@ public:
 
     // Watching for changes: each filled folder node is watched on its own, not recursively
     // (the user's inotify watches are few and shared with every other program, and a subtree
-    // watch of a whole drive would use them up). The change worker posts AM_CHANGENOTIFY.
-    // Watches `path`; the slot of the watch, or -1 when it cannot be watched.
+    // watch of a whole drive would use them up). The change workers post AM_CHANGENOTIFY.
+    // Watches `path`; the watch, or -1 when it cannot be watched.
     virtual int InstallChangeHandler(const std::string& path);
     // Watches every filled node again (or none, with ptstoDynamicRefresh off).
     void InstallChangeHandlersForAllLocalDrives();
@@ -190,7 +191,11 @@ private:
     void NotifyTimerElapsed();
     void AMChangeNotify();
     void AMDeferredFill();
-    void RefreshNode(framework::TTreeNode* node, framework::TTreeNode*& remembered);
+    // Refreshes the filled levels whose watches saw a change (every filled level for null),
+    // keeping the selection where it stayed.
+    void RefreshLevels(const TChangedWatches* changed);
+    void RefreshNode(framework::TTreeNode* node, framework::TTreeNode*& remembered,
+        const TChangedWatches* changed);
     void DeleteAllNodes();
     void LookUpImages(framework::TTreeNode& node, TPTShTreeData& data);
     [[nodiscard]] win32::SHCONTF EnumFlags() const;
@@ -202,7 +207,6 @@ private:
     // Watches the folder of a node that is about to be filled.
     void WatchNode(TPTShTreeData& data);
 
-    std::unique_ptr<TChangeHandlerThread> m_changeThread;
     std::unique_ptr<TPTShellLocator> m_baseFolder;
     std::unique_ptr<TPTShellLocator> m_selectedFolder;
     TPTShellTreeOptions m_options = kDefaultShellTreeOptions;
@@ -210,7 +214,9 @@ private:
     // nor a key the refresh.
     framework::TTimer* m_keyTimer;
     framework::TTimer* m_notifyTimer;
+    QElapsedTimer m_burst; // since the first change the notify timer waits to refresh
     framework::TImageList* m_images;
+    std::unique_ptr<TChangeWatchPool> m_watches;
     QPointer<TPTCustomShellList> m_list;
     QPointer<TPTCustomShellCombo> m_combo;
     int m_suppress = 0;

@@ -13,8 +13,12 @@ namespace sondrel::shell {
 using namespace win32;
 using framework::TTreeNode;
 
-void TPTCustomShellTree::RefreshNodes()
+void TPTCustomShellTree::RefreshNodes() { RefreshLevels(nullptr); }
+
+void TPTCustomShellTree::RefreshLevels(const TChangedWatches* changed)
 {
+    if (changed && changed->Empty())
+        return;
     if (Occupied()) {
         m_refreshPending = true;
         return;
@@ -43,7 +47,7 @@ void TPTCustomShellTree::RefreshNodes()
             roots.push_back(Items().TopLevelItem(i));
         for (TTreeNode* root : roots)
             if (Items().Contains(root))
-                RefreshNode(root, remembered);
+                RefreshNode(root, remembered, changed);
     }
     if (remembered && Items().Contains(remembered)) {
         m_immediate = true;
@@ -53,7 +57,8 @@ void TPTCustomShellTree::RefreshNodes()
     }
 }
 
-void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& remembered)
+void TPTCustomShellTree::RefreshNode(
+    TTreeNode* node, TTreeNode*& remembered, const TChangedWatches* changed)
 {
     TPTShTreeData* shData = GetDataFromNode(node);
     // Only filled levels: a node that was never expanded fills when it is.
@@ -62,6 +67,13 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& remembered)
     IShellFolder_NRC* folder = shData->GetThisIShf();
     if (!folder)
         return;
+    // The levels whose watches saw nothing are as they were (their descendants may still have
+    // changed).
+    if (changed && !changed->Contains(shData->WatchSlot)) {
+        for (TTreeNode* child = node->GetFirstChild(); child; child = child->GetNextSibling())
+            RefreshNode(child, remembered, changed);
+        return;
+    }
 
     TPTPidlList shown;
     shown.SetCompareFolder(folder);
@@ -107,7 +119,7 @@ void TPTCustomShellTree::RefreshNode(TTreeNode* node, TTreeNode*& remembered)
         node->SetHasChildren(false);
 
     for (TTreeNode* child = node->GetFirstChild(); child; child = child->GetNextSibling())
-        RefreshNode(child, remembered);
+        RefreshNode(child, remembered, changed);
 }
 
 } // namespace sondrel::shell

@@ -134,6 +134,36 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(receiver.Messages > before, kBound);
     }
 
+    void anOwnerHandlingAtOnceGetsOneMessagePerInterval()
+    {
+        TempDir dir;
+        TReceiver receiver;
+        TChangeHandlerThread thread(&receiver, kMessage);
+        int slot = -1;
+        QVERIFY(thread.WatchFolder(dir.Path(), win32::FILE_NOTIFY_CHANGE_FILE_NAME, slot, false));
+        std::atomic<bool> done = false;
+        const auto start = std::chrono::steady_clock::now();
+        std::thread maker([&] {
+            for (int i = 0; i < 3000; ++i)
+                Touch(dir / ("f" + std::to_string(i)));
+            done = true;
+        });
+        // The owner handles every message as it comes, as a control does.
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        maker.join();
+        const auto burst = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        const int duringBurst = receiver.Messages;
+        const long limit = 2 + burst.count() / TChangeHandlerThread::kMessageInterval;
+        QVERIFY2(duringBurst <= limit,
+            QByteArray::number(duringBurst) + " messages in " + QByteArray::number(burst.count())
+                + " ms");
+        // A change inside the interval is held back, not dropped: it is told when it ends.
+        Touch(dir / "last");
+        QTRY_VERIFY_WITH_TIMEOUT(receiver.Messages > duringBurst, kBound);
+    }
+
     void aFullSlotTableRefusesAndTheWorkerLeavesNothingOpen()
     {
         TempDir dir;

@@ -341,6 +341,27 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(Texts(open), QStringList { QStringLiteral("inner") }, 10000);
     }
 
+    void moreFilledNodesThanOneWorkerWatchesAllFollowTheDisk()
+    {
+        TFolders f;
+        // The root and 70 expanded nodes: more watches than one change worker waits on.
+        constexpr int kNodes = 70;
+        auto name = [](int i) { return QStringLiteral("n%1").arg(i, 2, 10, QLatin1Char('0')); };
+        for (int i = 0; i < kNodes; ++i)
+            f.Folder(name(i).toStdString() + "/inner");
+        TTree t(f.Path(), kDefaultShellTreeOptions);
+        TTreeNode* root = t.Tree.Items().GetFirstNode();
+        for (int i = 0; i < kNodes; ++i)
+            Child(root, name(i))->Expand(false);
+        const QString last = name(kNodes - 1);
+        f.Folder(last.toStdString() + "/made");
+        QTRY_COMPARE_WITH_TIMEOUT(Texts(Child(root, last)),
+            (QStringList { QStringLiteral("inner"), QStringLiteral("made") }), 10000);
+        f.Folder("n01/made");
+        QTRY_COMPARE_WITH_TIMEOUT(Texts(Child(root, name(1))),
+            (QStringList { QStringLiteral("inner"), QStringLiteral("made") }), 10000);
+    }
+
     void aMountMadeWhileRunningAddsItsDriveOnce()
     {
         TTree t;
