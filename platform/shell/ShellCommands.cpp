@@ -183,11 +183,14 @@ win32::HRESULT DeletePaths(const std::vector<BytePath>& paths, bool permanently)
                         + ") into the trash in your home folder and delete it here?"))
                 continue;
         } else if (plan.How == TrashPlan::Kind::None) {
-            const std::string reason = win32::SystemMessageText(
-                win32::Win32ErrorFromErrno(plan.Error != 0 ? plan.Error : EROFS));
+            std::string reason = "it is on a network drive";
+            if (!plan.Network) {
+                reason = win32::SystemMessageText(
+                    win32::Win32ErrorFromErrno(plan.Error != 0 ? plan.Error : EROFS));
+                reason = reason.substr(0, reason.find('\r'));
+            }
             if (ui.Confirm("Delete permanently",
-                    Quoted(path) + " cannot be put in a trash ("
-                        + reason.substr(0, reason.find('\r'))
+                    Quoted(path) + " cannot be put in a trash (" + reason
                         + "). Delete it permanently? This cannot be undone."))
                 forGood.push_back(path);
             continue;

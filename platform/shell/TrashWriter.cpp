@@ -1,5 +1,6 @@
 #include "TrashWriter.h"
 
+#include "MountTable.h"
 #include "ShellEnvironment.h"
 #include "UriPath.h"
 
@@ -143,6 +144,14 @@ TrashPlan PlanTrash(const BytePath& path)
         plan.How = TrashPlan::Kind::SameFileSystem;
         plan.Trash = home;
         return plan;
+    }
+    {
+        const std::shared_ptr<const DriveList> drives = CurrentDrives();
+        const Drive* drive = DriveOfPath(*drives, path);
+        if (drive && drive->Type == win32::DRIVE_REMOTE) {
+            plan.Network = true;
+            return plan;
+        }
     }
     plan.TopDir = TopDir(parent, item.st_dev);
     BytePath trash;

@@ -20,12 +20,15 @@ struct TrashPlan
     enum class Kind {
         SameFileSystem, // a rename into Trash
         HomeAcrossFileSystems, // a copy into the home trash, then the item is deleted
-        None, // no trash can take it (a read-only file system): only a permanent delete
+        None, // no trash can take it (a read-only or network file system): only a permanent delete
     };
     Kind How = Kind::None;
     BytePath Trash; // the folder holding files/ and info/; empty for None
     BytePath TopDir; // the top of the item's file system when Trash is there, else empty
     int Error = 0; // why the item's own file system has no trash
+    // The item is on a network file system: its server's trash is not ours to fill, and a
+    // copy into the home trash would pull it across the network.
+    bool Network = false;
 };
 
 // Finds the trash for `path` (an absolute path, the item itself is not followed), making the

@@ -171,6 +171,33 @@ TEST(Commands, DeleteGoesToTheTrashAndShiftDeletesOnlyAfterAYes)
     EXPECT_EQ(ReadWholeFile(dir / "outside/kept"), "kept");
 }
 
+TEST(Commands, ADriveWithoutATrashAsksBeforeItsItemsCrossIntoTheHomeTrash)
+{
+    ScopedHome home;
+    Answering ui;
+    TempDir dir;
+    TmpfsMount mount(dir.Path());
+    SONDREL_REQUIRE_MOUNT(mount);
+    // A file where the drive's trash would go leaves the home trash, on another file system.
+    WriteFile(mount.Path() + "/.Trash-" + std::to_string(::getuid()), "not a trash");
+    WriteFile(mount.Path() + "/item", "travels");
+
+    EXPECT_EQ(Invoke(MenuOf(mount.Path(), { "item" }).get(), "delete"), E_ABORT);
+    ASSERT_EQ(ui.Asked.size(), 1u);
+    EXPECT_NE(ui.Asked[0].find("has no trash"), std::string::npos) << ui.Asked[0];
+    EXPECT_EQ(ReadWholeFile(mount.Path() + "/item"), "travels") << "a no keeps it where it is";
+
+    ui.Yes = true;
+    EXPECT_EQ(Invoke(MenuOf(mount.Path(), { "item" }).get(), "delete"), S_OK);
+    EXPECT_FALSE(fs::exists(mount.Path() + "/item"));
+    const std::string trash = home.Path() + "/.local/share/Trash";
+    EXPECT_EQ(ReadWholeFile(trash + "/files/item"), "travels");
+    const std::string record = ReadWholeFile(trash + "/info/item.trashinfo");
+    EXPECT_NE(record.find("\nPath=" + platform::PercentEncodePath(mount.Path() + "/item") + "\n"),
+        std::string::npos)
+        << record;
+}
+
 TEST(Commands, PropertiesTellTypeOwnerModeLinkAndStreams)
 {
     Answering ui;
