@@ -17,6 +17,14 @@ struct RatioTarget
     double Scale = 1;
 };
 
+// A counter a benchmark reports (the median over repetitions) that must not exceed a limit.
+struct CounterTarget
+{
+    std::string Benchmark;
+    std::string Counter;
+    double Limit = 0;
+};
+
 // Counting every file of `files` (WalkStreams without a sink) against a loop making the same
 // system calls, and against a bare stat + listxattr loop. On an ntfs-3g mount the mirrored loop
 // makes the ntfs-3g probes too, as the product does there.
@@ -62,5 +70,11 @@ void RegisterFileOpsBenchmarks(const std::string& data, std::vector<RatioTarget>
 // set, when the material cannot be made.
 bool RegisterShellTreeBenchmarks(
     const std::string& data, std::vector<RatioTarget>& targets, std::string& problem);
+
+// A burst of 10,000 file creations into the folder a shell list shows (empty, and holding
+// 10,000 files; made below `data`): the change messages handled, the refreshes and the GUI
+// thread's busy time as counters, and a refresh of the fuller folder against readdir + stat.
+void RegisterChangeBurstBenchmarks(const std::string& data, std::vector<RatioTarget>& targets,
+    std::vector<CounterTarget>& counters);
 
 } // namespace sondrel::bench

@@ -16,7 +16,31 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs)
         if (time.Median && !median)
             continue;
         time = { run.GetAdjustedRealTime(), median, benchmark::GetTimeUnitString(run.time_unit) };
+        auto& [counterMedian, counters] = m_counters[run.run_name.function_name];
+        counterMedian = median;
+        counters.clear();
+        for (const auto& [name, counter] : run.counters)
+            counters[name] = counter.value;
     }
+}
+
+int RatioReporter::PrintCounters(const std::vector<CounterTarget>& targets, std::FILE* out) const
+{
+    int missed = 0;
+    std::fprintf(out, "\nCounters (same run):\n");
+    for (const CounterTarget& target : targets) {
+        const auto found = m_counters.find(target.Benchmark);
+        if (found == m_counters.end())
+            continue;
+        const auto value = found->second.second.find(target.Counter);
+        if (value == found->second.second.end())
+            continue;
+        const bool met = value->second <= target.Limit;
+        missed += !met;
+        std::fprintf(out, "  %-36s %-20s %8.2f  (target <= %g: %s)\n", target.Benchmark.c_str(),
+            target.Counter.c_str(), value->second, target.Limit, met ? "met" : "MISSED");
+    }
+    return missed;
 }
 
 int RatioReporter::PrintRatios(const std::vector<RatioTarget>& targets, std::FILE* out) const

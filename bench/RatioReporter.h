@@ -19,6 +19,7 @@ public:
 
     // One line per target; returns how many targets were missed.
     int PrintRatios(const std::vector<RatioTarget>& targets, std::FILE* out) const;
+    int PrintCounters(const std::vector<CounterTarget>& targets, std::FILE* out) const;
 
 private:
     struct Time
@@ -28,6 +29,8 @@ private:
         std::string Unit;
     };
     std::map<std::string, Time> m_times;
+    // By benchmark, then counter; a median outranks single runs as for times.
+    std::map<std::string, std::pair<bool, std::map<std::string, double>>> m_counters;
 };
 
 } // namespace sondrel::bench

@@ -108,9 +108,13 @@ int main(int argc, char** argv)
     if (!RegisterShellTreeBenchmarks(data, targets, problem))
         std::fprintf(stderr, "sondrel-bench: skipping the shell tree: %s\n", problem.c_str());
 
+    std::vector<CounterTarget> counters;
+    RegisterChangeBurstBenchmarks(data, targets, counters);
+
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const int missed = reporter.PrintRatios(targets, stdout);
+    const int missed
+        = reporter.PrintRatios(targets, stdout) + reporter.PrintCounters(counters, stdout);
     benchmark::Shutdown();
     return missed == 0 ? 0 : 3;
 }
