@@ -309,10 +309,17 @@ namespace {
         return account.empty() ? sid : sid + " (" + account + ")";
     }
 
+    // The descriptor as SDDL, or the kind of entry that SDDL cannot write.
+    struct SddlText
+    {
+        std::string Text;
+        std::string Unwritable;
+    };
+
     // One ACL: its rows under `depth` and its SDDL entries. False with `problem` set when the
     // list cannot be read to its end.
     bool DecodeAcl(const ByteReader& r, std::size_t at, const TAccountNames& accounts, int depth,
-        TDecoded& out, std::string& sddl, std::string& problem)
+        TDecoded& out, SddlText& sddl, std::string& problem)
     {
         const auto revision = r.U8(at);
         const auto size = r.U16(at + 2);
@@ -376,15 +383,13 @@ namespace {
                 out.Add(depth + 1, "Extra data",
                     HexBytes(entry.At(sidAt + sid->Length), *aceSize - sidAt - sid->Length, 64));
             if (!kind || kind->Sddl.empty()) {
-                sddl.clear();
-                problem.clear();
-                sddl = "\x01" + typeName; // no SDDL form; the caller says so
-            } else if (sddl.empty() || sddl[0] != '\x01') {
+                sddl.Unwritable = typeName;
+            } else {
                 std::string flagsText;
                 for (const Bit& b : kAceFlagSddl)
                     if (*flags & b.Mask)
                         flagsText += b.Name;
-                sddl += "(" + std::string(kind->Sddl) + ";" + flagsText + ";"
+                sddl.Text += "(" + std::string(kind->Sddl) + ";" + flagsText + ";"
                     + SddlRights(mask, *type == 0x11) + ";" + objectGuid + ";" + inheritedGuid + ";"
                     + SddlSid(sid->Text) + ")";
             }
@@ -475,7 +480,7 @@ void DecodeSecurityDescriptor(const TStreamBytes& stream, TDecoded& out)
         out.Refusal = "it is not in the self-relative form";
         return;
     }
-    std::string sddl;
+    SddlText sddl;
     auto sidRow = [&](const char* field, const char* prefix, std::uint32_t at) -> bool {
         if (at == 0) {
             out.Add(0, field, "none");
@@ -487,12 +492,11 @@ void DecodeSecurityDescriptor(const TStreamBytes& stream, TDecoded& out)
             return false;
         }
         out.Add(0, field, SidValue(sid->Text, stream.Accounts));
-        sddl += std::string(prefix) + SddlSid(sid->Text);
+        sddl.Text += std::string(prefix) + SddlSid(sid->Text);
         return true;
     };
     if (!sidRow("Owner", "O:", *ownerAt) || !sidRow("Group", "G:", *groupAt))
         return;
-    std::string noSddl;
     auto aclRows
         = [&](const char* field, const char* prefix, std::uint32_t at, std::uint16_t present,
               std::uint16_t protect, std::uint16_t required, std::uint16_t inherited) {
@@ -509,26 +513,24 @@ void DecodeSecurityDescriptor(const TStreamBytes& stream, TDecoded& out)
                   flags += "AI";
               if (at == 0) {
                   out.Add(0, field, "empty (no access control)");
-                  sddl += std::string(prefix) + flags + "NO_ACCESS_CONTROL";
+                  sddl.Text += std::string(prefix) + flags + "NO_ACCESS_CONTROL";
                   return true;
               }
               out.Add(0, field);
-              std::string entries;
+              sddl.Text += std::string(prefix) + flags;
               std::string problem;
-              if (!DecodeAcl(r, at, stream.Accounts, 1, out, entries, problem)) {
+              if (!DecodeAcl(r, at, stream.Accounts, 1, out, sddl, problem)) {
                   out.Refusal = problem;
                   return false;
               }
-              if (!entries.empty() && entries[0] == '\x01')
-                  noSddl = entries.substr(1);
-              sddl += std::string(prefix) + flags + entries;
               return true;
           };
     if (!aclRows("DACL", "D:", *daclAt, 0x0004, 0x1000, 0x0100, 0x0400)
         || !aclRows("SACL", "S:", *saclAt, 0x0010, 0x2000, 0x0200, 0x0800))
         return;
-    out.Add(
-        0, "SDDL", noSddl.empty() ? sddl : "(none: SDDL has no form for a " + noSddl + " entry)");
+    out.Add(0, "SDDL",
+        sddl.Unwritable.empty() ? sddl.Text
+                                : "(none: SDDL has no form for a " + sddl.Unwritable + " entry)");
 }
 
 } // namespace sondrel::streams::decode

@@ -105,14 +105,8 @@ TEST(FixtureDecode, EaEntryThatPointsBackIsRefused)
     EXPECT_EQ(Row(decoded, "Value"), "\"b\"");
 }
 
-TEST(FixtureDecode, OtherReparseTagsShowTagAndLength)
+TEST(FixtureDecode, WslLinkTargetWithinItsData)
 {
-    // A deduplicated file: a Microsoft tag whose data nobody here reads.
-    const Bytes dedup = { 0x13, 0, 0, 0x80, 4, 0, 0, 0, 1, 2, 3, 4 };
-    const auto decoded = Decode(8, dedup);
-    EXPECT_EQ(Row(decoded, "Tag"), "0x80000013: deduplicated file");
-    EXPECT_EQ(Row(decoded, "Data length"), "4");
-    EXPECT_EQ(Row(decoded, "Data"), "01 02 03 04");
     // A WSL link holds its target as UTF-8 after a version.
     Bytes wsl = { 0x1D, 0, 0, 0xA0, 10, 0, 0, 0, 2, 0, 0, 0, '/', 'e', 't', 'c', '/', 'x' };
     EXPECT_EQ(Row(Decode(8, wsl), "Target"), "/etc/x");

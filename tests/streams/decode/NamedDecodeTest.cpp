@@ -58,22 +58,6 @@ TEST(NamedDecode, DownloadZoneInEitherEncoding)
     EXPECT_EQ(streams::decode::OriginOf("xdg.comment", url.data(), url.size()), "");
 }
 
-TEST(NamedDecode, FreedesktopAttributesAndChecksums)
-{
-    EXPECT_EQ(Row(Decode(4, Of("https://example.org/a"), "xdg.origin.url"), "Origin URL"),
-        "https://example.org/a");
-    EXPECT_EQ(Row(Decode(4, Of("https://example.org/"), "xdg.referrer.url"), "Referrer URL"),
-        "https://example.org/");
-    EXPECT_EQ(Row(Decode(4, Of("a note\n"), "xdg.comment"), "Comment"), "a note");
-    EXPECT_EQ(Rows(Decode(4, Of("red, work,,blue"), "xdg.tags"), "Tag"),
-        (std::vector<std::string> { "red", "work", "blue" }));
-    EXPECT_EQ(Row(Decode(4, Of("text/plain"), "mime_type"), "MIME type"), "text/plain");
-    const auto sum = Decode(4, Of("9f86d081884c7d65"), "checksum.sha256");
-    EXPECT_EQ(Row(sum, "Algorithm"), "sha256");
-    EXPECT_EQ(Row(sum, "Value"), "9f86d081884c7d65");
-    EXPECT_EQ(Row(Decode(4, Bytes { 0x9F, 0x86 }, "checksum.md5"), "Value"), "9F 86");
-}
-
 TEST(NamedDecode, TextIsFoundInItsEncodingsAndBinaryIsNot)
 {
     const auto utf8 = Decode(4, Of("first line\nzweite Zeile \xC3\xBC\n\0"sv), "notes");

@@ -176,6 +176,29 @@ TEST(SecurityDecode, WindowsWrittenDescriptorsOfTheNtfsFixture)
     }
 }
 
+TEST(SecurityDecode, MandatoryLabelAndEntriesSddlCannotWrite)
+{
+    // A SACL holding a low-integrity label that forbids writing up: SDDL "ML;;NW;;;LW".
+    const Bytes label = { 1, 0, 0x10, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0,
+        /* ACL */ 2, 0, 28, 0, 1, 0, 0, 0,
+        /* ACE */ 0x11, 0, 20, 0, 1, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 16, 0, 0x10, 0, 0 };
+    const auto decoded = Decode(3, label);
+    EXPECT_EQ(decoded.Refusal, "");
+    EXPECT_EQ(Row(decoded, "Owner"), "none");
+    EXPECT_EQ(Row(decoded, "SID"), "S-1-16-4096 (Low Mandatory Level)");
+    EXPECT_EQ(Row(decoded, "SDDL"), "S:(ML;;NW;;;LW)");
+    // A conditional entry: read, but SDDL would need its condition, which is not decoded.
+    Bytes conditional = label;
+    conditional[2] = 0x04; // a DACL, not a SACL
+    conditional[12] = 0;
+    conditional[16] = 20;
+    conditional[28] = 0x09;
+    const auto unwritable = Decode(3, conditional);
+    EXPECT_EQ(unwritable.Refusal, "");
+    EXPECT_EQ(Row(unwritable, "Type"), "conditional allow (0x09)");
+    EXPECT_EQ(Row(unwritable, "SDDL"), "(none: SDDL has no form for a conditional allow entry)");
+}
+
 TEST(SecurityDecode, HostileDescriptorsAreRefused)
 {
     backup::PosixSecurity file;
