@@ -5,6 +5,7 @@
 #include "DumpView.h"
 #include "Guard.h"
 #include "HexDump.h"
+#include "StreamDecode.h"
 #include "StreamImages.h"
 #include "StreamList.h"
 #include "StreamWalk.h"
@@ -20,6 +21,7 @@ TMainForm::TMainForm(QWidget* parent)
     for (int i = 0; i < kStreamKindImages; ++i)
         ImageList1->Add(StreamKindImage(i));
     setupUi(this);
+    DecodedPane = new TDecodedPane(ScrollBox1);
     InstallDumpAccessibility(
         ScrollBox1, [this] { return streams::StreamRecord(StreamList->Selected()); });
     SetKeyPreview(true);
@@ -170,6 +172,7 @@ void TMainForm::FileListSelectItem(TObject*, TListItem* Item, bool Selected)
 {
     if (!Selected) {
         StreamList->Items().Clear();
+        DecodedPane->Clear();
         PaintBox1->update();
         FileLabel->SetCaption(QString());
         StreamLabel->SetCaption(QString());
@@ -185,11 +188,26 @@ void TMainForm::FileListSelectItem(TObject*, TListItem* Item, bool Selected)
     FileLabel->SetCaption(QFile::decodeName(path.c_str()));
 }
 
+namespace {
+
+    // The tip's line that says where a downloaded item came from, or nothing.
+    QString OriginLine(shell::TPTShListData* shellData)
+    {
+        const std::string path = shellData ? shellData->GetPathName() : std::string();
+        const std::string origin = path.empty() ? std::string() : streams::PathOrigin(path);
+        return origin.empty() ? QString()
+                              : QStringLiteral("\nOrigin: ") + QString::fromStdString(origin);
+    }
+
+} // namespace
+
 void TMainForm::FileListInfoTip(TObject*, TListItem* Item, QString& InfoTip)
 {
     const QString count = Item->SubItems().isEmpty() ? QString() : Item->SubItems()[0];
     InfoTip = count.isEmpty() ? Item->Caption()
                               : Item->Caption() + QStringLiteral("\nStreams: ") + count;
+    if (!count.isEmpty())
+        InfoTip += OriginLine(FileList->GetDataFromItem(Item));
 }
 
 void TMainForm::PaintBox1Paint(TObject*)
@@ -207,10 +225,12 @@ void TMainForm::StreamListSelectItem(TObject*, TListItem* Item, bool)
     // The dump's height, with one more line where the content could not be read whole.
     PaintBox1->SetHeight(static_cast<int>(streams::DumpPaneHeight(Item)));
     StreamLabel->SetCaption(StreamList->Selected()->Caption());
+    DecodedPane->ShowListed(*StreamList, Item);
 }
 
 void TMainForm::StreamListDeletion(TObject*, TListItem* Item)
 {
+    DecodedPane->Forget(streams::StreamRecord(Item));
     streams::ReleaseStreamRecord(Item);
 }
 

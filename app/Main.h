@@ -3,6 +3,7 @@
 // its form description, and the window's own handlers. One per process, on the GUI thread,
 // owned by the start-up code that runs the loop.
 
+#include "DecodedPane.h"
 #include "Form.h"
 #include "ImageList.h"
 #include "ShellList.h"
@@ -43,6 +44,8 @@ public:
     void OpenPath(const std::string& path);
 
     framework::TImageList* ImageList1;
+    // The content pane's decoded view of the selected stream, above the dump.
+    TDecodedPane* DecodedPane;
 
 private:
     void BindHandlers();

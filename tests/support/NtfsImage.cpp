@@ -43,8 +43,14 @@ namespace {
             const std::string pid = entry.path().filename().string();
             if (pid.find_first_not_of("0123456789") != std::string::npos)
                 continue;
-            std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-            const std::string cmdline { std::istreambuf_iterator<char>(in), {} };
+            std::string cmdline;
+            try {
+                std::ifstream in(entry.path() / "cmdline", std::ios::binary);
+                cmdline.assign(std::istreambuf_iterator<char>(in), {});
+            } catch (const std::ios_base::failure&) {
+                // The stream buffer throws when the process ends between opening and reading.
+                continue;
+            }
             std::vector<std::string> args;
             for (std::size_t start = 0; start < cmdline.size();) {
                 const std::size_t end = std::min(cmdline.find('\0', start), cmdline.size());

@@ -1,8 +1,10 @@
 #include "Companion.h"
 
+#include "DecodedOutput.h"
 #include "Directory.h"
 #include "Escape.h"
 #include "HexDump.h"
+#include "StreamDecode.h"
 #include "StreamWalk.h"
 
 #include <algorithm>
@@ -18,8 +20,9 @@ namespace {
 
     constexpr std::string_view kUsage
         = "Usage: sondrel-streams [-r [-s]] PATH...\n"
-          "       sondrel-streams -l PATH\n"
+          "       sondrel-streams [--json] -l PATH\n"
           "       sondrel-streams -d INDEX PATH\n"
+          "       sondrel-streams [--json] -x INDEX PATH\n"
           "\n"
           "Shows the data streams of files and folders: the main data, the named streams and\n"
           "the other kinds (security, extended attributes, object id, reparse data, sparse\n"
@@ -30,6 +33,10 @@ namespace {
           "  -s            with -r: only items that have a named stream\n"
           "  -l PATH       one line per stream: INDEX, KIND, SIZE and CAPTION, tab-separated\n"
           "  -d INDEX PATH the hex dump of stream INDEX (from 0), at most 16 MB\n"
+          "  -x INDEX PATH what stream INDEX means: a security descriptor with its accounts\n"
+          "                and SDDL, extended attributes, reparse data, an object id, a sparse\n"
+          "                block with the file's map, a download's origin, text\n"
+          "  --json        with -l or -x: one JSON object instead of lines\n"
           "  -h, --help    this text\n"
           "  --version     the program's name and version\n"
           "\n"
@@ -174,45 +181,107 @@ namespace {
         }
     }
 
-    int ListStreams(Output& output, const BytePath& path)
+    // The streams of one path as -l lists them; `error` gets the reason a listing stopped.
+    std::vector<ListedStream> ListedStreams(const BytePath& path, std::string& error)
     {
-        class Printer final : public streams::TStreamSink
+        class Collector final : public streams::TStreamSink
         {
         public:
-            explicit Printer(Output& out)
-                : m_output(out)
-            {
-            }
             void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string& caption,
                 const std::string&, int) override
             {
-                m_output.Line(std::to_string(m_index++) + "\t"
-                    + std::to_string(info->Header.dwStreamId) + "\t" + std::to_string(info->Size())
-                    + "\t" + EscapeForLine(caption) + "\n");
+                Rows.push_back({ Rows.size(), info->Header.dwStreamId, info->Size(), caption });
             }
             void SelectFirstStream() override { }
-
-        private:
-            Output& m_output;
-            std::uint64_t m_index = 0;
-        } printer(output);
-        const std::string text = streams::WalkStreams(path, true, &printer);
+            std::vector<ListedStream> Rows;
+        } collector;
+        const std::string text = streams::WalkStreams(path, true, &collector);
         if (!IsCount(text))
-            output.Error(path, streams::WithoutLineBreak(text));
+            error = streams::WithoutLineBreak(text);
+        return std::move(collector.Rows);
+    }
+
+    int ListStreams(Output& output, const BytePath& path, bool json)
+    {
+        std::string error;
+        const std::vector<ListedStream> rows = ListedStreams(path, error);
+        if (json) {
+            output.Line(ListingAsJson(path, rows, error));
+        } else {
+            for (const ListedStream& row : rows)
+                output.Line(std::to_string(row.Index) + "\t" + std::to_string(row.Kind) + "\t"
+                    + std::to_string(row.Size) + "\t" + EscapeForLine(row.Caption) + "\n");
+        }
+        if (!error.empty())
+            output.Error(path, error);
+        return output.Status();
+    }
+
+    // INDEX as a number; false when it is not a whole number from 0. One too large for a number
+    // is still a whole number: no item has that stream, which `tooLarge` tells.
+    bool ParseIndex(const std::string& indexText, std::uint64_t& index, bool& tooLarge)
+    {
+        const auto [end, error]
+            = std::from_chars(indexText.data(), indexText.data() + indexText.size(), index);
+        if (end != indexText.data() + indexText.size() || indexText.empty()
+            || (error != std::errc {} && error != std::errc::result_out_of_range))
+            return false;
+        tooLarge = error == std::errc::result_out_of_range;
+        return true;
+    }
+
+    // -x: the stream's decoded view. The whole item is listed, since a sparse block's map needs
+    // its siblings; a stream the listing could not load is read on its own.
+    int ExplainStream(Output& output, const std::string& indexText, const BytePath& path, bool json)
+    {
+        std::uint64_t index = 0;
+        bool tooLarge = false;
+        if (!ParseIndex(indexText, index, tooLarge))
+            return -1;
+        class Keeper final : public streams::TStreamSink
+        {
+        public:
+            void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string& caption,
+                const std::string&, int) override
+            {
+                Records.push_back(std::move(info));
+                Captions.push_back(caption);
+            }
+            void SelectFirstStream() override { }
+            std::vector<std::unique_ptr<streams::StreamInfo>> Records;
+            std::vector<std::string> Captions;
+        } keeper;
+        const std::string text = streams::WalkStreams(path, true, &keeper);
+        if (tooLarge || index >= keeper.Records.size()) {
+            output.Error(path,
+                IsCount(text) ? "no such stream: " + indexText : streams::WithoutLineBreak(text));
+            return output.Status();
+        }
+        const std::size_t at = static_cast<std::size_t>(index);
+        if (!keeper.Records[at]->Data && keeper.Records[at]->Size() > 0) {
+            streams::TSingleStream alone = streams::ReadStreamAt(path, index);
+            if (alone.Info)
+                keeper.Records[at] = std::move(alone.Info);
+        }
+        const streams::StreamInfo& info = *keeper.Records[at];
+        std::vector<const streams::StreamInfo*> file;
+        for (const auto& record : keeper.Records)
+            file.push_back(record.get());
+        const streams::decode::TDecoded decoded = streams::DecodeRecord(info, file);
+        const ListedStream listed { index, info.Header.dwStreamId, info.Size(),
+            keeper.Captions[at] };
+        output.Line(json ? DecodedAsJson(path, listed, decoded) : DecodedAsText(listed, decoded));
+        if (!info.ReadError.empty())
+            output.Error(path, "stream " + indexText + ": " + info.ReadError);
         return output.Status();
     }
 
     int DumpStream(Output& output, const std::string& indexText, const BytePath& path)
     {
         std::uint64_t index = 0;
-        const auto [end, error]
-            = std::from_chars(indexText.data(), indexText.data() + indexText.size(), index);
-        if (end != indexText.data() + indexText.size() || indexText.empty()
-            || (error != std::errc {} && error != std::errc::result_out_of_range))
+        bool tooLarge = false;
+        if (!ParseIndex(indexText, index, tooLarge))
             return -1;
-        // An index too large for a number is a whole number still: no item has that stream,
-        // which the walk finds out after saying whether the path opens.
-        const bool tooLarge = error == std::errc::result_out_of_range;
         const streams::TSingleStream stream
             = streams::ReadStreamAt(path, tooLarge ? ~std::uint64_t { 0 } : index);
         if (!stream.OpenError.empty()) {
@@ -255,6 +324,7 @@ namespace {
 int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    const bool json = TakeJsonOption(args);
     Output output(out, err);
     bool recurse = false;
     bool namedOnly = false;
@@ -275,11 +345,18 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
         } else if (a == "-l") {
             if (args.size() != i + 2 || recurse || namedOnly || !paths.empty())
                 return Usage(err, "-l takes exactly one PATH");
-            return ListStreams(output, args[i + 1]);
+            return ListStreams(output, args[i + 1], json);
         } else if (a == "-d") {
             if (args.size() != i + 3 || recurse || namedOnly || !paths.empty())
                 return Usage(err, "-d takes exactly one INDEX and one PATH");
+            if (json)
+                return Usage(err, "--json goes with -l or -x");
             const int status = DumpStream(output, args[i + 1], args[i + 2]);
+            return status < 0 ? Usage(err, "INDEX must be a whole number from 0") : status;
+        } else if (a == "-x") {
+            if (args.size() != i + 3 || recurse || namedOnly || !paths.empty())
+                return Usage(err, "-x takes exactly one INDEX and one PATH");
+            const int status = ExplainStream(output, args[i + 1], args[i + 2], json);
             return status < 0 ? Usage(err, "INDEX must be a whole number from 0") : status;
         } else if (a == "-r") {
             recurse = true;
@@ -293,6 +370,8 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
     if (namedOnly && !recurse)
         return Usage(err, "-s goes with -r");
+    if (json)
+        return Usage(err, "--json goes with -l or -x");
     if (paths.empty())
         return Usage(err, "no PATH given");
     for (const BytePath& path : paths) {
