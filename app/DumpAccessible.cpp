@@ -18,37 +18,9 @@ namespace sondrel::app {
 namespace {
 
     using streams::DumpLineCount;
-    using streams::kDumpBytesPerLine;
 
-    // Every line of one offset width has the same length: short lines are padded to it.
-    constexpr std::int64_t kFourDigitLines = 0x10000 / kDumpBytesPerLine;
-    constexpr std::int64_t kFiveDigitLines = 0x100000 / kDumpBytesPerLine;
     // The most a single request returns, so that no reader makes the process build 80 MB.
     constexpr int kMostCharacters = 1 << 20;
-
-    [[nodiscard]] std::int64_t LineLength(std::int64_t line)
-    {
-        return 75 + (line >= kFourDigitLines) + (line >= kFiveDigitLines);
-    }
-
-    // Where a line starts in the text, the lines joined by line feeds.
-    [[nodiscard]] std::int64_t LineStart(std::int64_t line)
-    {
-        const std::int64_t four = std::min(line, kFourDigitLines);
-        const std::int64_t five = std::clamp<std::int64_t>(
-            line - kFourDigitLines, 0, kFiveDigitLines - kFourDigitLines);
-        const std::int64_t six = std::max<std::int64_t>(line - kFiveDigitLines, 0);
-        return four * 76 + five * 77 + six * 78;
-    }
-
-    [[nodiscard]] std::int64_t LineAt(std::int64_t offset)
-    {
-        if (offset < LineStart(kFourDigitLines))
-            return offset / 76;
-        if (offset < LineStart(kFiveDigitLines))
-            return kFourDigitLines + (offset - LineStart(kFourDigitLines)) / 77;
-        return kFiveDigitLines + (offset - LineStart(kFiveDigitLines)) / 78;
-    }
 
     class TDumpAccessible : public QAccessibleWidget, public QAccessibleTextInterface
     {
@@ -257,16 +229,19 @@ namespace {
         }
 
         // Where a line starts; the reason line starts where a dump line after the last would.
-        [[nodiscard]] static std::int64_t Start(std::int64_t line) { return LineStart(line); }
+        [[nodiscard]] static std::int64_t Start(std::int64_t line)
+        {
+            return streams::DumpTextLineStart(line);
+        }
 
         [[nodiscard]] std::int64_t Length(std::int64_t line) const
         {
-            return line < DumpLines() ? LineLength(line) : Reason().size();
+            return line < DumpLines() ? streams::DumpLineLength(line) : Reason().size();
         }
 
         [[nodiscard]] std::int64_t At(std::int64_t offset) const
         {
-            const std::int64_t line = LineAt(offset);
+            const std::int64_t line = streams::DumpTextLineAt(offset);
             return Reason().isEmpty() ? line : std::min(line, DumpLines());
         }
 
@@ -275,9 +250,8 @@ namespace {
             const streams::StreamInfo* info = m_source();
             if (line >= DumpLines())
                 return Reason();
-            const auto offset = static_cast<std::uint32_t>(line * kDumpBytesPerLine);
-            const int count = static_cast<int>(
-                std::min<std::uint32_t>(kDumpBytesPerLine, info->DataLength - offset));
+            const auto offset = static_cast<std::uint32_t>(streams::DumpLineOffset(line));
+            const int count = streams::DumpLineBytes(line, info->DataLength);
             buffer.clear();
             streams::AppendDumpLine(buffer, info->Data.get() + offset, count, offset);
             return QString::fromLatin1(buffer.data(), static_cast<qsizetype>(buffer.size()));

@@ -3,11 +3,14 @@
 #include "Directory.h"
 #include "Escape.h"
 #include "HexDump.h"
+#include "Sha256.h"
+#include "StreamReader.h"
 #include "StreamWalk.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,8 +21,9 @@ namespace {
 
     constexpr std::string_view kUsage
         = "Usage: sondrel-streams [-r [-s]] PATH...\n"
-          "       sondrel-streams -l PATH\n"
+          "       sondrel-streams -l [--hash] PATH\n"
           "       sondrel-streams -d INDEX PATH\n"
+          "       sondrel-streams -c INDEX PATH\n"
           "\n"
           "Shows the data streams of files and folders: the main data, the named streams and\n"
           "the other kinds (security, extended attributes, object id, reparse data, sparse\n"
@@ -29,7 +33,10 @@ namespace {
           "  -r            recurse into folders (symbolic links to folders are not followed)\n"
           "  -s            with -r: only items that have a named stream\n"
           "  -l PATH       one line per stream: INDEX, KIND, SIZE and CAPTION, tab-separated\n"
+          "  --hash        with -l: the SHA-256 of each stream's whole content, before\n"
+          "                the caption (\"-\" where it cannot be read whole)\n"
           "  -d INDEX PATH the hex dump of stream INDEX (from 0), at most 16 MB\n"
+          "  -c INDEX PATH the content of stream INDEX, all of it, as raw bytes\n"
           "  -h, --help    this text\n"
           "  --version     the program's name and version\n"
           "\n"
@@ -47,13 +54,15 @@ namespace {
         {
         }
 
+        void Line(const std::string& text) { Bytes(text.data(), text.size()); }
+
         // After a failed write nothing more is written: what follows would be lost as well.
-        void Line(const std::string& text)
+        void Bytes(const char* bytes, std::size_t count)
         {
             if (m_writeError != 0)
                 return;
             errno = 0;
-            if (std::fwrite(text.data(), 1, text.size(), m_out) != text.size())
+            if (std::fwrite(bytes, 1, count, m_out) != count)
                 m_writeError = errno != 0 ? errno : EIO;
         }
 
@@ -174,35 +183,10 @@ namespace {
         }
     }
 
-    int ListStreams(Output& output, const BytePath& path)
-    {
-        class Printer final : public streams::TStreamSink
-        {
-        public:
-            explicit Printer(Output& out)
-                : m_output(out)
-            {
-            }
-            void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string& caption,
-                const std::string&, int) override
-            {
-                m_output.Line(std::to_string(m_index++) + "\t"
-                    + std::to_string(info->Header.dwStreamId) + "\t" + std::to_string(info->Size())
-                    + "\t" + EscapeForLine(caption) + "\n");
-            }
-            void SelectFirstStream() override { }
-
-        private:
-            Output& m_output;
-            std::uint64_t m_index = 0;
-        } printer(output);
-        const std::string text = streams::WalkStreams(path, true, &printer);
-        if (!IsCount(text))
-            output.Error(path, streams::WithoutLineBreak(text));
-        return output.Status();
-    }
-
-    int DumpStream(Output& output, const std::string& indexText, const BytePath& path)
+    // Reads INDEX and opens its stream, or says why not: -1 for an INDEX that is no number,
+    // else the exit status once the refusal is reported; 0 when `reader` is at the stream.
+    int OpenStreamAt(Output& output, const std::string& indexText, const BytePath& path,
+        std::unique_ptr<streams::TStreamReader>& reader)
     {
         std::uint64_t index = 0;
         const auto [end, error]
@@ -213,33 +197,116 @@ namespace {
         // An index too large for a number is a whole number still: no item has that stream,
         // which the walk finds out after saying whether the path opens.
         const bool tooLarge = error == std::errc::result_out_of_range;
-        const streams::TSingleStream stream
-            = streams::ReadStreamAt(path, tooLarge ? ~std::uint64_t { 0 } : index);
-        if (!stream.OpenError.empty()) {
-            output.Error(path, streams::WithoutLineBreak(stream.OpenError));
+        reader = std::make_unique<streams::TStreamReader>(
+            path, tooLarge ? ~std::uint64_t { 0 } : index);
+        if (!reader->OpenError().empty()) {
+            output.Error(path, reader->OpenError());
             return output.Status();
         }
-        if (!stream.Info || tooLarge) {
+        if (!reader->Info() || tooLarge) {
             output.Error(path, "no such stream: " + indexText);
             return output.Status();
         }
-        const streams::StreamInfo& info = *stream.Info;
-        std::string chunk;
-        constexpr std::size_t kChunk = 1 << 20;
-        chunk.reserve(kChunk + 128);
-        for (std::uint32_t at = 0; at < info.DataLength; at += streams::kDumpBytesPerLine) {
-            const int count = static_cast<int>(std::min<std::uint32_t>(16, info.DataLength - at));
-            streams::AppendDumpLine(chunk, info.Data.get() + at, count, at);
-            chunk += '\n';
-            if (chunk.size() >= kChunk) {
-                output.Line(chunk);
-                chunk.clear();
+        return 0;
+    }
+
+    // The content goes through in pieces of this many bytes, in buffers of fixed size.
+    constexpr std::size_t kPiece = 64 * 1024;
+
+    // One line per stream; with `hash`, the SHA-256 of its whole content before the caption,
+    // read in pieces, or "-" where the content cannot be read whole (and the reason on stderr).
+    int ListStreams(Output& output, const BytePath& path, bool hash)
+    {
+        streams::TStreamReader reader(path);
+        std::vector<std::uint8_t> piece(hash ? kPiece : 0);
+        for (std::uint64_t index = 0; reader.NextStream() && !output.WriteFailed(); ++index) {
+            const streams::StreamInfo& info = *reader.Info();
+            std::string line = std::to_string(index) + "\t" + std::to_string(info.Header.dwStreamId)
+                + "\t" + std::to_string(info.Size()) + "\t";
+            if (hash) {
+                TSha256 sum;
+                while (const std::size_t n = reader.Read(piece.data(), piece.size()))
+                    sum.Add(piece.data(), n);
+                if (reader.Error().empty()) {
+                    line += sum.Hex() + "\t";
+                } else {
+                    line += "-\t";
+                    output.Error(path, "stream " + std::to_string(index) + ": " + reader.Error());
+                }
             }
+            output.Line(line + EscapeForLine(streams::StreamCaption(info)) + "\n");
         }
-        output.Line(chunk);
-        if (!info.ReadError.empty())
-            output.Error(path, "stream " + indexText + ": " + info.ReadError);
+        if (!reader.OpenError().empty())
+            output.Error(path, reader.OpenError());
         return output.Status();
+    }
+
+    int DumpStream(Output& output, const std::string& indexText, const BytePath& path)
+    {
+        std::unique_ptr<streams::TStreamReader> reader;
+        if (const int refused = OpenStreamAt(output, indexText, path, reader); refused != 0)
+            return refused;
+        const std::uint64_t size = reader->Info()->Size();
+        const std::uint64_t shown = std::min<std::uint64_t>(size, streams::kStreamDataCap);
+        std::vector<std::uint8_t> piece(kPiece);
+        std::vector<char> text(streams::DumpLineCount(kPiece) * (streams::kDumpMaxLineLength + 1));
+        while (reader->Position() < shown && !output.WriteFailed()) {
+            const std::uint64_t at = reader->Position();
+            std::size_t got = 0;
+            // Whole pieces, so that lines never straddle two of them.
+            while (got < kPiece && at + got < shown) {
+                const std::size_t n = reader->Read(
+                    piece.data() + got, std::min<std::uint64_t>(kPiece - got, shown - at - got));
+                if (n == 0)
+                    break;
+                got += n;
+            }
+            if (got == 0)
+                break;
+            streams::MarkTruncation(piece.data(), at, got, size);
+            std::size_t length = 0;
+            for (std::size_t k = 0; k < got; k += streams::kDumpBytesPerLine) {
+                const int count
+                    = static_cast<int>(std::min<std::size_t>(streams::kDumpBytesPerLine, got - k));
+                length += streams::WriteDumpLine(text.data() + length, piece.data() + k, count,
+                    static_cast<std::uint32_t>(at + k));
+                text[length++] = '\n';
+            }
+            output.Bytes(text.data(), length);
+            if (got < kPiece)
+                break;
+        }
+        if (!reader->Error().empty())
+            output.Error(path, "stream " + indexText + ": " + reader->Error());
+        return output.Status();
+    }
+
+    // `-c INDEX PATH`: the content, all of it, as it is.
+    int CopyStream(Output& output, const std::string& indexText, const BytePath& path)
+    {
+        std::unique_ptr<streams::TStreamReader> reader;
+        if (const int refused = OpenStreamAt(output, indexText, path, reader); refused != 0)
+            return refused;
+        std::vector<std::uint8_t> piece(kPiece);
+        while (!output.WriteFailed()) {
+            const std::size_t n = reader->Read(piece.data(), piece.size());
+            if (n == 0)
+                break;
+            output.Bytes(reinterpret_cast<const char*>(piece.data()), n);
+        }
+        if (!reader->Error().empty())
+            output.Error(path, "stream " + indexText + ": " + reader->Error());
+        return output.Status();
+    }
+
+    // Removes every `option` before a "--" from `args`; whether there was one.
+    bool TakeOption(std::vector<std::string>& args, const std::string& option)
+    {
+        const auto end = std::find(args.begin(), args.end(), "--");
+        const auto kept = std::remove(args.begin(), end, option);
+        const bool found = kept != end;
+        args.erase(kept, end);
+        return found;
     }
 
     int Usage(std::FILE* err, const std::string& problem)
@@ -255,6 +322,7 @@ namespace {
 int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    const bool hash = TakeOption(args, "--hash");
     Output output(out, err);
     bool recurse = false;
     bool namedOnly = false;
@@ -275,11 +343,12 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
         } else if (a == "-l") {
             if (args.size() != i + 2 || recurse || namedOnly || !paths.empty())
                 return Usage(err, "-l takes exactly one PATH");
-            return ListStreams(output, args[i + 1]);
-        } else if (a == "-d") {
-            if (args.size() != i + 3 || recurse || namedOnly || !paths.empty())
-                return Usage(err, "-d takes exactly one INDEX and one PATH");
-            const int status = DumpStream(output, args[i + 1], args[i + 2]);
+            return ListStreams(output, args[i + 1], hash);
+        } else if (a == "-d" || a == "-c") {
+            if (args.size() != i + 3 || recurse || namedOnly || !paths.empty() || hash)
+                return Usage(err, a + " takes exactly one INDEX and one PATH");
+            const int status = a == "-d" ? DumpStream(output, args[i + 1], args[i + 2])
+                                         : CopyStream(output, args[i + 1], args[i + 2]);
             return status < 0 ? Usage(err, "INDEX must be a whole number from 0") : status;
         } else if (a == "-r") {
             recurse = true;
@@ -293,6 +362,8 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
     }
     if (namedOnly && !recurse)
         return Usage(err, "-s goes with -r");
+    if (hash)
+        return Usage(err, "--hash goes with -l");
     if (paths.empty())
         return Usage(err, "no PATH given");
     for (const BytePath& path : paths) {

@@ -1,0 +1,71 @@
+#include "StreamSave.h"
+
+#include "StreamKinds.h"
+#include "StreamReader.h"
+#include "StreamWalk.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <memory>
+
+namespace sondrel::app {
+
+namespace {
+    // Large enough that the system calls cost nothing next to the copying.
+    constexpr std::size_t kPiece = 1 << 20;
+} // namespace
+
+QString SaveStream(const BytePath& source, std::uint64_t index, const streams::StreamInfo& listed,
+    const QString& target, const TSaveProgress& progress)
+{
+    streams::TStreamReader reader(source, index);
+    if (!reader.OpenError().empty())
+        return QString::fromStdString(reader.OpenError());
+    const streams::StreamInfo* now = reader.Info();
+    if (!now || now->Header.dwStreamId != listed.Header.dwStreamId || now->Name != listed.Name)
+        return QStringLiteral("The file's streams have changed since they were listed.");
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    const std::uint64_t size = now->Size();
+    const auto buffer = std::make_unique<std::uint8_t[]>(kPiece);
+    while (const std::size_t n = reader.Read(buffer.get(), kPiece)) {
+        if (file.write(reinterpret_cast<const char*>(buffer.get()), static_cast<qint64>(n))
+            != static_cast<qint64>(n)) {
+            const QString error = file.errorString();
+            file.cancelWriting();
+            return error;
+        }
+        if (progress && !progress(reader.Position(), size)) {
+            file.cancelWriting();
+            return QStringLiteral("Cancelled.");
+        }
+    }
+    if (!reader.Error().empty()) {
+        file.cancelWriting();
+        return QStringLiteral("The stream cannot be read whole: %1")
+            .arg(QString::fromStdString(reader.Error()));
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+QString StreamFileName(const BytePath& source, const streams::StreamInfo& info)
+{
+    // A name's bytes are the file name's bytes: xattr names are file-system names as well.
+    QString name = QFile::decodeName(streams::StreamCaption(info).c_str());
+    if (info.Name.empty()) {
+        const QString file = QFileInfo(QFile::decodeName(source.c_str())).fileName();
+        name = file + QStringLiteral(" (")
+            + QString::fromStdString(streams::StreamKindName(info)).toLower() + u')';
+    }
+    name.replace(u'/', u'_');
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        name = QStringLiteral("stream");
+    return name;
+}
+
+} // namespace sondrel::app
