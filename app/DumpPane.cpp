@@ -261,8 +261,14 @@ bool TDumpPane::KeyPress(int key, Qt::KeyboardModifiers modifiers)
     if (length == 0)
         return false; // nothing to select: the box scrolls as it always does
     caret = std::clamp<std::int64_t>(caret, 0, length);
-    Select(shift ? m_anchor : static_cast<std::uint64_t>(caret), static_cast<std::uint64_t>(caret));
-    return true;
+    if (shift) {
+        Select(m_anchor, static_cast<std::uint64_t>(caret));
+        return true;
+    }
+    // Without Shift the keys scroll the pane as they always have; the caret goes along.
+    m_anchor = m_caret = static_cast<std::uint64_t>(caret);
+    Changed();
+    return false;
 }
 
 bool TDumpPane::eventFilter(QObject* watched, QEvent* event)

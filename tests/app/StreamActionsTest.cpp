@@ -24,6 +24,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace sondrel;
@@ -296,9 +297,18 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("file")));
         QVERIFY(SelectStream(form, QStringLiteral("<default>")));
-        QCOMPARE(form.StreamMenu().SaveChosenStream(QString::fromStdString(dir / "main.out")),
-            QString());
+        // A saved stream is an ordinary new file: readable by others as the umask allows.
+        const mode_t mask = ::umask(022);
+        const QString saved
+            = form.StreamMenu().SaveChosenStream(QString::fromStdString(dir / "main.out"));
+        ::umask(mask);
+        QCOMPARE(saved, QString());
         QVERIFY(test::ReadWholeFile(dir / "main.out") == main);
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat((dir / "main.out").c_str(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0644));
 
         QVERIFY(SelectStream(form, QStringLiteral("note")));
         QCOMPARE(form.StreamMenu().SaveChosenStream(QString::fromStdString(dir / "note.out")),
