@@ -8,13 +8,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <memory>
-
 namespace sondrel::app {
 
 namespace {
-    // Large enough that the system calls cost nothing next to the copying.
-    constexpr std::size_t kPiece = 1 << 20;
+    // Large enough that the system calls cost nothing next to the copying, small enough for a
+    // progress dialog to move.
+    constexpr std::size_t kPiece = 8 << 20;
 } // namespace
 
 QString SaveStream(const BytePath& source, std::uint64_t index, const streams::StreamInfo& listed,
@@ -30,14 +29,8 @@ QString SaveStream(const BytePath& source, std::uint64_t index, const streams::S
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
     const std::uint64_t size = now->Size();
-    const auto buffer = std::make_unique<std::uint8_t[]>(kPiece);
-    while (const std::size_t n = reader.Read(buffer.get(), kPiece)) {
-        if (file.write(reinterpret_cast<const char*>(buffer.get()), static_cast<qint64>(n))
-            != static_cast<qint64>(n)) {
-            const QString error = file.errorString();
-            file.cancelWriting();
-            return error;
-        }
+    // Straight from file to file where the system can, so the bytes never pass through here.
+    while (reader.CopyTo(file.handle(), kPiece) != 0) {
         if (progress && !progress(reader.Position(), size)) {
             file.cancelWriting();
             return QStringLiteral("Cancelled.");
@@ -45,7 +38,7 @@ QString SaveStream(const BytePath& source, std::uint64_t index, const streams::S
     }
     if (!reader.Error().empty()) {
         file.cancelWriting();
-        return QStringLiteral("The stream cannot be read whole: %1")
+        return QStringLiteral("The stream cannot be saved whole: %1")
             .arg(QString::fromStdString(reader.Error()));
     }
     if (!file.commit())

@@ -53,6 +53,23 @@ bool TStreamReader::NextStream()
     return true;
 }
 
+std::size_t TStreamReader::CopyTo(int fd, std::size_t count)
+{
+    if (!m_hasStream || m_endedEarly || !m_error.empty())
+        return 0;
+    const std::uint64_t want = std::min<std::uint64_t>(
+        { count, m_info.Size() - m_position, std::numeric_limits<DWORD>::max() });
+    if (want == 0)
+        return 0;
+    DWORD copied = 0;
+    if (!BackupCopyToFile(m_file, fd, static_cast<DWORD>(want), &copied, &m_context))
+        m_error = WithoutLineBreak(ErrorText(GetLastError()));
+    else if (copied < want)
+        m_endedEarly = true;
+    m_position += copied;
+    return copied;
+}
+
 std::size_t TStreamReader::Read(std::uint8_t* out, std::size_t count)
 {
     if (!m_hasStream || m_endedEarly || !m_error.empty())

@@ -38,6 +38,10 @@ public:
     // Reads up to `count` further bytes of the current stream's content; 0 at its end or when it
     // cannot be read further (Error() then says why).
     [[nodiscard]] std::size_t Read(std::uint8_t* out, std::size_t count);
+    // Writes up to `count` further bytes of the current content to the open file `fd` (at its
+    // position) without passing them through this process where the system can; returns the
+    // bytes written, 0 at its end or on a failure (Error() then says why).
+    [[nodiscard]] std::size_t CopyTo(int fd, std::size_t count);
     // The bytes of the current content read so far.
     [[nodiscard]] std::uint64_t Position() const { return m_position; }
     // Why the current content could not be read whole; empty while it could.

@@ -343,7 +343,7 @@ private Q_SLOTS:
             QVERIFY(SelectStream(form, QStringLiteral("big")));
             const QString error
                 = form.StreamMenu().SaveChosenStream(QString::fromStdString(out / "big"));
-            QVERIFY(error.startsWith(QStringLiteral("The stream cannot be read whole: ")));
+            QVERIFY(error.startsWith(QStringLiteral("The stream cannot be saved whole: ")));
             // No partial file is left behind.
             QCOMPARE(QDir(QString::fromStdString(out.Path()))
                          .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
