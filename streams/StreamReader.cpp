@@ -53,24 +53,7 @@ bool TStreamReader::NextStream()
     return true;
 }
 
-std::size_t TStreamReader::CopyTo(int fd, std::size_t count)
-{
-    if (!m_hasStream || m_endedEarly || !m_error.empty())
-        return 0;
-    const std::uint64_t want = std::min<std::uint64_t>(
-        { count, m_info.Size() - m_position, std::numeric_limits<DWORD>::max() });
-    if (want == 0)
-        return 0;
-    DWORD copied = 0;
-    if (!BackupCopyToFile(m_file, fd, static_cast<DWORD>(want), &copied, &m_context))
-        m_error = WithoutLineBreak(ErrorText(GetLastError()));
-    else if (copied < want)
-        m_endedEarly = true;
-    m_position += copied;
-    return copied;
-}
-
-std::size_t TStreamReader::Read(std::uint8_t* out, std::size_t count)
+template <typename Call> std::size_t TStreamReader::Transfer(std::size_t count, Call call)
 {
     if (!m_hasStream || m_endedEarly || !m_error.empty())
         return 0;
@@ -79,13 +62,27 @@ std::size_t TStreamReader::Read(std::uint8_t* out, std::size_t count)
         { count, m_info.Size() - m_position, std::numeric_limits<DWORD>::max() });
     if (want == 0)
         return 0;
-    DWORD read = 0;
-    if (!BackupRead(m_file, out, static_cast<DWORD>(want), &read, FALSE, TRUE, &m_context))
+    DWORD done = 0;
+    if (!call(static_cast<DWORD>(want), done))
         m_error = WithoutLineBreak(ErrorText(GetLastError()));
-    else if (read < want)
+    else if (done < want)
         m_endedEarly = true;
-    m_position += read;
-    return read;
+    m_position += done;
+    return done;
+}
+
+std::size_t TStreamReader::Read(std::uint8_t* out, std::size_t count)
+{
+    return Transfer(count, [&](DWORD want, DWORD& done) {
+        return BackupRead(m_file, out, want, &done, FALSE, TRUE, &m_context) != FALSE;
+    });
+}
+
+std::size_t TStreamReader::CopyTo(int fd, std::size_t count)
+{
+    return Transfer(count, [&](DWORD want, DWORD& done) {
+        return BackupCopyToFile(m_file, fd, want, &done, &m_context) != FALSE;
+    });
 }
 
 } // namespace sondrel::streams

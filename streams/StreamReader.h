@@ -50,6 +50,9 @@ public:
     [[nodiscard]] bool EndedEarly() const { return m_endedEarly; }
 
 private:
+    // One read or copy of the current content, its bookkeeping done once.
+    template <typename Call> std::size_t Transfer(std::size_t count, Call call);
+
     win32::HANDLE m_file;
     win32::LPVOID m_context = nullptr;
     StreamInfo m_info;
