@@ -1,7 +1,8 @@
 #pragma once
 // Saving one stream of a file whole into a file of its own: read afresh from the file in pieces
-// (never only the 16 MB shown), written beside the target under a temporary name and put in
-// place only once every byte arrived, so that a failure leaves no partial file.
+// (never only the 16 MB shown). A new file is made exclusively and removed again when the copy
+// fails; a file being replaced is written beside it and put in place only once every byte
+// arrived. Either way a failure leaves no partial file and loses no file.
 
 #include "BytePath.h"
 #include "StreamInfo.h"

@@ -310,6 +310,8 @@ private Q_SLOTS:
         QCOMPARE(::stat((dir / "main.out").c_str(), &st), 0);
         QCOMPARE(st.st_mode & 07777, mode_t(0644));
 
+        // A file the user chose to replace is replaced whole.
+        test::WriteFile(dir / "note.out", std::string(100, 'o'));
         QVERIFY(SelectStream(form, QStringLiteral("note")));
         QCOMPARE(form.StreamMenu().SaveChosenStream(QString::fromStdString(dir / "note.out")),
             QString());
@@ -344,10 +346,15 @@ private Q_SLOTS:
             const QString error
                 = form.StreamMenu().SaveChosenStream(QString::fromStdString(out / "big"));
             QVERIFY(error.startsWith(QStringLiteral("The stream cannot be saved whole: ")));
-            // No partial file is left behind.
+            // No partial file is left behind, and a file it was to replace stays as it was.
+            test::WriteFile(out / "kept", "old");
+            QVERIFY(form.StreamMenu()
+                        .SaveChosenStream(QString::fromStdString(out / "kept"))
+                        .startsWith(QStringLiteral("The stream cannot be saved whole: ")));
+            QCOMPARE(test::ReadWholeFile(out / "kept"), std::string("old"));
             QCOMPARE(QDir(QString::fromStdString(out.Path()))
                          .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                QStringList());
+                QStringList { QStringLiteral("kept") });
         }
         volume.Unmount();
     }
