@@ -46,7 +46,7 @@ TStreamMenu::TStreamMenu(
 std::unique_ptr<QMenu> TStreamMenu::MakeMenu(bool wholeStream)
 {
     auto menu = std::make_unique<QMenu>(m_list->window());
-    menu->addAction(QStringLiteral("&Save stream as..."), this, [this] { SaveStreamAs(); });
+    menu->addAction(QString::fromUtf8("&Save stream as\u2026"), this, [this] { SaveStreamAs(); });
     menu->addSeparator();
     menu->addAction(
         QStringLiteral("Copy as &hex dump"), this, [this, wholeStream] { CopyDump(wholeStream); });

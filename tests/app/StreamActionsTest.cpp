@@ -17,6 +17,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QScrollBar>
@@ -199,6 +200,18 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text().toStdString(), Dump(bytes, 0, 7));
         if (onX)
             QCOMPARE(Xclip(QStringLiteral("UTF8_STRING")).toStdString(), Dump(bytes, 0, 7));
+        // Both menus offer the same commands, in this order.
+        for (const bool wholeStream : { true, false }) {
+            QStringList texts;
+            const std::unique_ptr<QMenu> menu = form.StreamMenu().MakeMenu(wholeStream);
+            for (const QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    texts << action->text();
+            QCOMPARE(texts,
+                QStringList({ QString::fromUtf8("&Save stream as\u2026"),
+                    QStringLiteral("Copy as &hex dump"), QStringLiteral("Copy as &text"),
+                    QStringLiteral("Copy as &raw bytes"), QStringLiteral("Copy &name") }));
+        }
         form.StreamMenu().CopyName();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("<default>"));
         if (onX)
