@@ -47,8 +47,29 @@ namespace {
         }
 
         // QAccessibleTextInterface
-        void selection(int, int* start, int* end) const override { *start = *end = 0; }
-        int selectionCount() const override { return 0; }
+        void selection(int index, int* start, int* end) const override
+        {
+            *start = *end = 0;
+            const auto [from, to] = SelectedBytes();
+            if (index != 0 || from >= to)
+                return;
+            const auto first = static_cast<std::int64_t>(from);
+            const auto last = static_cast<std::int64_t>(to) - 1;
+            const std::int64_t firstLine = streams::DumpLineAt(first);
+            const std::int64_t lastLine = streams::DumpLineAt(last);
+            *start = static_cast<int>(streams::DumpTextLineStart(firstLine)
+                + streams::DumpHexColumn(
+                    firstLine, static_cast<int>(first - streams::DumpLineOffset(firstLine))));
+            *end = static_cast<int>(streams::DumpTextLineStart(lastLine)
+                + streams::DumpCharColumn(
+                    lastLine, static_cast<int>(last - streams::DumpLineOffset(lastLine)))
+                + 1);
+        }
+        int selectionCount() const override
+        {
+            const auto [from, to] = SelectedBytes();
+            return from < to ? 1 : 0;
+        }
         void addSelection(int, int) override { }
         void removeSelection(int) override { }
         void setSelection(int, int, int) override { }
@@ -205,6 +226,8 @@ namespace {
             return g;
         }
 
+        [[nodiscard]] std::pair<std::uint64_t, std::uint64_t> SelectedBytes() const;
+
         [[nodiscard]] const streams::StreamInfo* Info() const
         {
             return m_source ? m_source() : nullptr;
@@ -268,6 +291,22 @@ namespace {
         return sources;
     }
 
+    std::map<const QObject*, TDumpSelectionSource>& Selections()
+    {
+        static std::map<const QObject*, TDumpSelectionSource> selections;
+        return selections;
+    }
+
+    std::pair<std::uint64_t, std::uint64_t> TDumpAccessible::SelectedBytes() const
+    {
+        const auto found = Selections().find(widget());
+        if (found == Selections().end() || !Info() || !Info()->Data)
+            return {};
+        const auto [from, to] = found->second();
+        const std::uint64_t length = Info()->DataLength;
+        return { std::min(from, length), std::min(to, length) };
+    }
+
     QAccessibleInterface* DumpFactory(const QString&, QObject* object)
     {
         const auto found = Sources().find(object);
@@ -287,10 +326,16 @@ void InstallDumpAccessibility(QWidget* pane, TDumpSource source)
     (void)installed;
     Sources()[pane] = std::move(source);
     QObject::connect(pane, &QObject::destroyed, [pane] { Sources().erase(pane); });
+    QObject::connect(pane, &QObject::destroyed, [pane] { Selections().erase(pane); });
     // Setting the pane's name may already have made it a plain interface: replace that.
     if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(pane);
         made && !made->textInterface())
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void SetDumpAccessibleSelection(QWidget* pane, TDumpSelectionSource selection)
+{
+    Selections()[pane] = std::move(selection);
 }
 
 } // namespace sondrel::app

@@ -5,6 +5,7 @@
 #include "PaintBox.h"
 #include "ScrollBox.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -35,6 +36,10 @@ TDumpPane::TDumpPane(framework::TScrollBox* box, framework::TPaintBox* paint, TD
     m_box->installEventFilter(this);
     m_paint->installEventFilter(this);
     m_paint->setCursor(Qt::IBeamCursor);
+    SetDumpAccessibleSelection(m_box, [this] {
+        const TDumpHighlight selected = Selection();
+        return std::pair { selected.From, selected.To };
+    });
 }
 
 const std::uint8_t* TDumpPane::Data() const
@@ -62,7 +67,21 @@ TDumpHighlight TDumpPane::Selection() const
         std::min(std::max(m_anchor, m_caret), length) };
 }
 
-void TDumpPane::Changed() { m_paint->update(); }
+void TDumpPane::Changed()
+{
+    m_paint->update();
+    QAccessibleTextSelectionEvent event(m_box, 0, 0);
+    const TDumpHighlight selected = Selection();
+    if (QAccessible::isActive() && selected.From < selected.To)
+        if (QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(m_box))
+            if (QAccessibleTextInterface* text = pane->textInterface()) {
+                int start = 0;
+                int end = 0;
+                text->selection(0, &start, &end);
+                event.setSelection(start, end);
+                QAccessible::updateAccessibility(&event);
+            }
+}
 
 void TDumpPane::Select(std::uint64_t anchor, std::uint64_t caret)
 {

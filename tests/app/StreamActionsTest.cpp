@@ -168,6 +168,17 @@ private Q_SLOTS:
             QTest::keyClick(form.ScrollBox1, Qt::Key_Down, Qt::ShiftModifier);
         QCOMPARE(form.DumpPane().Selection().From, 32u);
         QCOMPARE(form.DumpPane().Selection().To, 80u);
+        // A screen reader is told the same selection, from the first byte's hex digits to the
+        // last one's character.
+        QAccessibleTextInterface* text
+            = QAccessible::queryAccessibleInterface(form.ScrollBox1)->textInterface();
+        QCOMPARE(text->selectionCount(), 1);
+        int start = 0;
+        int end = 0;
+        text->selection(0, &start, &end);
+        QCOMPARE(start, int(streams::DumpTextLineStart(2) + streams::DumpHexColumn(2, 0)));
+        QCOMPARE(end, int(streams::DumpTextLineStart(4) + streams::DumpCharColumn(4, 15) + 1));
+        QVERIFY(text->text(start, end).startsWith(QStringLiteral("60 63 66")));
         QTest::keyClick(form.ScrollBox1, Qt::Key_C, Qt::ControlModifier);
         const std::string lines = Dump(bytes, 2, 5);
         QCOMPARE(QGuiApplication::clipboard()->text().toStdString(), lines);
