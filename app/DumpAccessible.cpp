@@ -18,37 +18,9 @@ namespace sondrel::app {
 namespace {
 
     using streams::DumpLineCount;
-    using streams::kDumpBytesPerLine;
 
-    // Every line of one offset width has the same length: short lines are padded to it.
-    constexpr std::int64_t kFourDigitLines = 0x10000 / kDumpBytesPerLine;
-    constexpr std::int64_t kFiveDigitLines = 0x100000 / kDumpBytesPerLine;
     // The most a single request returns, so that no reader makes the process build 80 MB.
     constexpr int kMostCharacters = 1 << 20;
-
-    [[nodiscard]] std::int64_t LineLength(std::int64_t line)
-    {
-        return 75 + (line >= kFourDigitLines) + (line >= kFiveDigitLines);
-    }
-
-    // Where a line starts in the text, the lines joined by line feeds.
-    [[nodiscard]] std::int64_t LineStart(std::int64_t line)
-    {
-        const std::int64_t four = std::min(line, kFourDigitLines);
-        const std::int64_t five = std::clamp<std::int64_t>(
-            line - kFourDigitLines, 0, kFiveDigitLines - kFourDigitLines);
-        const std::int64_t six = std::max<std::int64_t>(line - kFiveDigitLines, 0);
-        return four * 76 + five * 77 + six * 78;
-    }
-
-    [[nodiscard]] std::int64_t LineAt(std::int64_t offset)
-    {
-        if (offset < LineStart(kFourDigitLines))
-            return offset / 76;
-        if (offset < LineStart(kFiveDigitLines))
-            return kFourDigitLines + (offset - LineStart(kFourDigitLines)) / 77;
-        return kFiveDigitLines + (offset - LineStart(kFiveDigitLines)) / 78;
-    }
 
     class TDumpAccessible : public QAccessibleWidget, public QAccessibleTextInterface
     {
@@ -75,8 +47,29 @@ namespace {
         }
 
         // QAccessibleTextInterface
-        void selection(int, int* start, int* end) const override { *start = *end = 0; }
-        int selectionCount() const override { return 0; }
+        void selection(int index, int* start, int* end) const override
+        {
+            *start = *end = 0;
+            const auto [from, to] = SelectedBytes();
+            if (index != 0 || from >= to)
+                return;
+            const auto first = static_cast<std::int64_t>(from);
+            const auto last = static_cast<std::int64_t>(to) - 1;
+            const std::int64_t firstLine = streams::DumpLineAt(first);
+            const std::int64_t lastLine = streams::DumpLineAt(last);
+            *start = static_cast<int>(streams::DumpTextLineStart(firstLine)
+                + streams::DumpHexColumn(
+                    firstLine, static_cast<int>(first - streams::DumpLineOffset(firstLine))));
+            *end = static_cast<int>(streams::DumpTextLineStart(lastLine)
+                + streams::DumpCharColumn(
+                    lastLine, static_cast<int>(last - streams::DumpLineOffset(lastLine)))
+                + 1);
+        }
+        int selectionCount() const override
+        {
+            const auto [from, to] = SelectedBytes();
+            return from < to ? 1 : 0;
+        }
         void addSelection(int, int) override { }
         void removeSelection(int) override { }
         void setSelection(int, int, int) override { }
@@ -233,6 +226,8 @@ namespace {
             return g;
         }
 
+        [[nodiscard]] std::pair<std::uint64_t, std::uint64_t> SelectedBytes() const;
+
         [[nodiscard]] const streams::StreamInfo* Info() const
         {
             return m_source ? m_source() : nullptr;
@@ -257,16 +252,19 @@ namespace {
         }
 
         // Where a line starts; the reason line starts where a dump line after the last would.
-        [[nodiscard]] static std::int64_t Start(std::int64_t line) { return LineStart(line); }
+        [[nodiscard]] static std::int64_t Start(std::int64_t line)
+        {
+            return streams::DumpTextLineStart(line);
+        }
 
         [[nodiscard]] std::int64_t Length(std::int64_t line) const
         {
-            return line < DumpLines() ? LineLength(line) : Reason().size();
+            return line < DumpLines() ? streams::DumpLineLength(line) : Reason().size();
         }
 
         [[nodiscard]] std::int64_t At(std::int64_t offset) const
         {
-            const std::int64_t line = LineAt(offset);
+            const std::int64_t line = streams::DumpTextLineAt(offset);
             return Reason().isEmpty() ? line : std::min(line, DumpLines());
         }
 
@@ -275,9 +273,8 @@ namespace {
             const streams::StreamInfo* info = m_source();
             if (line >= DumpLines())
                 return Reason();
-            const auto offset = static_cast<std::uint32_t>(line * kDumpBytesPerLine);
-            const int count = static_cast<int>(
-                std::min<std::uint32_t>(kDumpBytesPerLine, info->DataLength - offset));
+            const auto offset = static_cast<std::uint32_t>(streams::DumpLineOffset(line));
+            const int count = streams::DumpLineBytes(line, info->DataLength);
             buffer.clear();
             streams::AppendDumpLine(buffer, info->Data.get() + offset, count, offset);
             return QString::fromLatin1(buffer.data(), static_cast<qsizetype>(buffer.size()));
@@ -292,6 +289,22 @@ namespace {
     {
         static std::map<const QObject*, TDumpSource> sources;
         return sources;
+    }
+
+    std::map<const QObject*, TDumpSelectionSource>& Selections()
+    {
+        static std::map<const QObject*, TDumpSelectionSource> selections;
+        return selections;
+    }
+
+    std::pair<std::uint64_t, std::uint64_t> TDumpAccessible::SelectedBytes() const
+    {
+        const auto found = Selections().find(widget());
+        if (found == Selections().end() || !Info() || !Info()->Data)
+            return {};
+        const auto [from, to] = found->second();
+        const std::uint64_t length = Info()->DataLength;
+        return { std::min(from, length), std::min(to, length) };
     }
 
     QAccessibleInterface* DumpFactory(const QString&, QObject* object)
@@ -313,10 +326,16 @@ void InstallDumpAccessibility(QWidget* pane, TDumpSource source)
     (void)installed;
     Sources()[pane] = std::move(source);
     QObject::connect(pane, &QObject::destroyed, [pane] { Sources().erase(pane); });
+    QObject::connect(pane, &QObject::destroyed, [pane] { Selections().erase(pane); });
     // Setting the pane's name may already have made it a plain interface: replace that.
     if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(pane);
         made && !made->textInterface())
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+
+void SetDumpAccessibleSelection(QWidget* pane, TDumpSelectionSource selection)
+{
+    Selections()[pane] = std::move(selection);
 }
 
 } // namespace sondrel::app

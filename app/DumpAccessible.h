@@ -7,13 +7,20 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
+#include <utility>
 
 namespace sondrel::app {
 
 using TDumpSource = std::function<const streams::StreamInfo*()>;
+// The selected bytes [first, second) of the dump; empty when nothing is selected.
+using TDumpSelectionSource = std::function<std::pair<std::uint64_t, std::uint64_t>()>;
 
 // Makes the accessible interface of `pane` (the scroll box) offer the dump of `source`'s record.
 void InstallDumpAccessibility(QWidget* pane, TDumpSource source);
+// Makes that interface report `selection` as its text selection, from the first selected byte's
+// hex digits to the last one's character.
+void SetDumpAccessibleSelection(QWidget* pane, TDumpSelectionSource selection);
 
 } // namespace sondrel::app

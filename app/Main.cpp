@@ -7,12 +7,22 @@
 #include "HexDump.h"
 #include "StreamDecode.h"
 #include "StreamImages.h"
+#include "StreamKinds.h"
 #include "StreamList.h"
 #include "StreamWalk.h"
 
 #include <QFile>
+#include <QFontMetrics>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace sondrel::app {
+
+namespace {
+    // The size column's width in the form; widened for sizes that would not fit.
+    constexpr int kSizeColumnWidth = 50;
+} // namespace
 
 TMainForm::TMainForm(QWidget* parent)
     : framework::TForm(parent)
@@ -22,8 +32,22 @@ TMainForm::TMainForm(QWidget* parent)
         ImageList1->Add(StreamKindImage(i));
     setupUi(this);
     DecodedPane = new TDecodedPane(ScrollBox1);
-    InstallDumpAccessibility(
-        ScrollBox1, [this] { return streams::StreamRecord(StreamList->Selected()); });
+    const TDumpSource selectedRecord
+        = [this] { return streams::StreamRecord(StreamList->Selected()); };
+    InstallDumpAccessibility(ScrollBox1, selectedRecord);
+    m_dumpPane = new TDumpPane(ScrollBox1, PaintBox1, selectedRecord);
+    m_streamMenu = new TStreamMenu(StreamList, ScrollBox1, *m_dumpPane, [this] {
+        TStreamChoice choice;
+        shell::TPTShListData* shellData = FileList->GetDataFromItem(FileList->Selected());
+        TListItem* stream = StreamList->Selected();
+        if (!shellData || !stream)
+            return choice;
+        choice.Path = shellData->GetPathName();
+        choice.Index = static_cast<std::uint64_t>(stream->Index());
+        choice.Info = streams::StreamRecord(stream);
+        choice.Caption = stream->Caption();
+        return choice;
+    });
     SetKeyPreview(true);
     SetShowHint(true);
     SetActiveControl(StreamList);
@@ -35,7 +59,7 @@ TMainForm::TMainForm(QWidget* parent)
     name->SetWidth(130);
     framework::TListColumn* size = StreamList->Columns().Add();
     size->SetCaption(QStringLiteral("Size"));
-    size->SetWidth(50);
+    size->SetWidth(kSizeColumnWidth);
     // The form's links between controls: the combo drives the tree, the tree the file list.
     PTShellCombo1->SetShellTree(PTShellTree1);
     PTShellTree1->SetShellList(FileList);
@@ -64,6 +88,7 @@ void TMainForm::BindHandlers()
     PaintBox1->OnPaint = std::bind(&TMainForm::PaintBox1Paint, this, _1);
     StreamList->OnSelectItem = std::bind(&TMainForm::StreamListSelectItem, this, _1, _2, _3);
     StreamList->OnDeletion = std::bind(&TMainForm::StreamListDeletion, this, _1, _2);
+    StreamList->OnInfoTip = std::bind(&TMainForm::StreamListInfoTip, this, _1, _2, _3);
 }
 
 void TMainForm::FormCreate(TObject*)
@@ -185,6 +210,7 @@ void TMainForm::FileListSelectItem(TObject*, TListItem* Item, bool Selected)
     StreamList->Items().Clear();
     streams::TStreamListSink sink(*StreamList);
     (void)streams::WalkStreams(path, true, &sink);
+    FitSizeColumn();
     FileLabel->SetCaption(QFile::decodeName(path.c_str()));
 }
 
@@ -201,6 +227,23 @@ namespace {
 
 } // namespace
 
+void TMainForm::FitSizeColumn()
+{
+    framework::TListColumn* size = StreamList->Columns()[1];
+    if (!size)
+        return;
+    const QFontMetrics metrics(StreamList->font());
+    int widest = 0;
+    for (int i = 0; i < StreamList->Items().Count(); ++i) {
+        const TListItem* item = StreamList->Items()[i];
+        if (!item->SubItems().isEmpty())
+            widest = std::max(widest, metrics.horizontalAdvance(item->SubItems()[0]));
+    }
+    // The cell's own margins, on both sides, as the style draws them.
+    const int margins = 2 * (StreamList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4);
+    size->SetWidth(std::max(kSizeColumnWidth, widest + margins));
+}
+
 void TMainForm::FileListInfoTip(TObject*, TListItem* Item, QString& InfoTip)
 {
     const QString count = Item->SubItems().isEmpty() ? QString() : Item->SubItems()[0];
@@ -212,7 +255,7 @@ void TMainForm::FileListInfoTip(TObject*, TListItem* Item, QString& InfoTip)
 
 void TMainForm::PaintBox1Paint(TObject*)
 {
-    (void)streams::DumpStream(PaintBox1->Canvas(), StreamList->Selected());
+    (void)streams::DumpStream(PaintBox1->Canvas(), StreamList->Selected(), m_dumpPane->Selection());
 }
 
 void TMainForm::StreamListSelectItem(TObject*, TListItem* Item, bool)
@@ -221,11 +264,21 @@ void TMainForm::StreamListSelectItem(TObject*, TListItem* Item, bool)
         return;
     if (!FileListCurrentHasPath())
         return;
+    m_dumpPane->Reset();
     (void)streams::DumpStream(PaintBox1->Canvas(), Item);
     // The dump's height, with one more line where the content could not be read whole.
     PaintBox1->SetHeight(static_cast<int>(streams::DumpPaneHeight(Item)));
     StreamLabel->SetCaption(StreamList->Selected()->Caption());
     DecodedPane->ShowListed(*StreamList, Item);
+    if (const streams::StreamInfo* info = streams::StreamRecord(Item))
+        StatusLine->SetSimpleText(QString::fromStdString(streams::StreamKindName(*info))
+            + QStringLiteral(", ") + QString::number(info->Size()) + QStringLiteral(" bytes"));
+}
+
+void TMainForm::StreamListInfoTip(TObject*, TListItem* Item, QString& InfoTip)
+{
+    if (const streams::StreamInfo* info = streams::StreamRecord(Item))
+        InfoTip = QString::fromStdString(streams::StreamKindName(*info));
 }
 
 void TMainForm::StreamListDeletion(TObject*, TListItem* Item)

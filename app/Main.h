@@ -4,9 +4,11 @@
 // owned by the start-up code that runs the loop.
 
 #include "DecodedPane.h"
+#include "DumpPane.h"
 #include "Form.h"
 #include "ImageList.h"
 #include "ShellList.h"
+#include "StreamMenu.h"
 #include "ui_MainForm.h"
 
 namespace sondrel::app {
@@ -38,6 +40,7 @@ public:
     void PaintBox1Paint(TObject* Sender);
     void StreamListSelectItem(TObject* Sender, TListItem* Item, bool Selected);
     void StreamListDeletion(TObject* Sender, TListItem* Item);
+    void StreamListInfoTip(TObject* Sender, TListItem* Item, QString& InfoTip);
 
     // Shows a folder given to the program, or a file's folder with the file selected (and so its
     // streams listed). Throws the system's message, after the path, when it cannot be opened.
@@ -47,15 +50,24 @@ public:
     // The content pane's decoded view of the selected stream, above the dump.
     TDecodedPane* DecodedPane;
 
+    // Selection, copying, go to and find inside the content pane.
+    [[nodiscard]] TDumpPane& DumpPane() const { return *m_dumpPane; }
+    // The commands on the selected stream.
+    [[nodiscard]] TStreamMenu& StreamMenu() const { return *m_streamMenu; }
+
 private:
     void BindHandlers();
     // The file list's current item has a file-system path: only then are its streams shown.
     [[nodiscard]] bool FileListCurrentHasPath() const;
+    // Widens the size column so that the longest size shows whole.
+    void FitSizeColumn();
 
     // The folder being filled has a file-system path, so its items get stream counts.
     bool FolderHasPath = false;
     // The Streams column sorts by increasing count.
     bool StreamSortAscending = false;
+    TDumpPane* m_dumpPane;
+    TStreamMenu* m_streamMenu;
 };
 
 } // namespace sondrel::app

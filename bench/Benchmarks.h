@@ -65,6 +65,11 @@ void RegisterSelectDumpBenchmarks(
 // calls a trash needs. Material and scratch folders go below `data`.
 void RegisterFileOpsBenchmarks(const std::string& data, std::vector<RatioTarget>& targets);
 
+// Finding an absent pattern in the 16 MB of `big16` against memmem, and saving the 1 GiB data
+// stream of the copy comparison's file (below `data`) against cp of the file.
+void RegisterStreamActionBenchmarks(
+    const std::string& data, const std::string& big16, std::vector<RatioTarget>& targets);
+
 // The shell tree expanding nodes of 10,000 and 100,000 sub-folders, refreshing one, and
 // selecting a folder 20 levels deep; its material is made in `data`. False, with `problem`
 // set, when the material cannot be made.

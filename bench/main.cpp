@@ -105,6 +105,7 @@ int main(int argc, char** argv)
     if (!onNtfs.Files.empty())
         RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
     RegisterFileOpsBenchmarks(data, targets);
+    RegisterStreamActionBenchmarks(data, big, targets);
     if (!RegisterShellTreeBenchmarks(data, targets, problem))
         std::fprintf(stderr, "sondrel-bench: skipping the shell tree: %s\n", problem.c_str());
 

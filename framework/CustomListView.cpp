@@ -372,6 +372,11 @@ QVariant TCustomListView::ItemData(TListItem& item, int column, int role)
         const QString tip = InfoTip(&item);
         return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
+    case Qt::AccessibleDescriptionRole: {
+        // What the tip says to the eye, the description says to a screen reader.
+        const QString tip = column == 0 ? InfoTip(&item) : QString();
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     default:
         return {};
     }

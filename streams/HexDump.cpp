@@ -25,15 +25,10 @@ namespace {
         return at;
     }
 
-    // The longest line: 8 offset digits, 16 bytes with the separator, the characters.
-    constexpr std::size_t kMaxLine = 8 + 2 + 16 * 3 + 2 + 2 + 16 + 1;
-
 } // namespace
 
-void AppendDumpLine(std::string& out, const std::uint8_t* bytes, int count, std::uint32_t offset)
+std::size_t WriteDumpLine(char* line, const std::uint8_t* bytes, int count, std::uint32_t offset)
 {
-    // Built in place and appended once: a 16 MB dump is a million of these lines.
-    char line[kMaxLine];
     char* at = PutOffset(line, offset);
     *at++ = ' ';
     *at++ = ' ';
@@ -60,8 +55,16 @@ void AppendDumpLine(std::string& out, const std::uint8_t* bytes, int count, std:
     for (int k = 0; k < count; ++k)
         *at++ = IsShown(bytes[k]) ? static_cast<char>(bytes[k]) : '.';
     *at++ = '|';
-    out.append(line, static_cast<std::size_t>(at - line));
-    out.append(static_cast<std::size_t>(16 - count), ' ');
+    for (int k = count; k < 16; ++k)
+        *at++ = ' ';
+    return static_cast<std::size_t>(at - line);
+}
+
+void AppendDumpLine(std::string& out, const std::uint8_t* bytes, int count, std::uint32_t offset)
+{
+    // Built in place and appended once: a 16 MB dump is a million of these lines.
+    char line[kDumpMaxLineLength];
+    out.append(line, WriteDumpLine(line, bytes, count, offset));
 }
 
 std::string FormatDumpLine(const std::uint8_t* bytes, int count, std::uint32_t offset)

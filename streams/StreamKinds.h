@@ -1,7 +1,10 @@
 #pragma once
-// The stream kinds (backup stream ids) and the image that shows each.
+// The stream kinds (backup stream ids), the image that shows each and the name that says it.
 
+#include "StreamInfo.h"
 #include "Win32Types.h"
+
+#include <string>
 
 namespace sondrel::streams {
 
@@ -12,5 +15,9 @@ constexpr int kStreamImageCount = 10;
 {
     return streamId >= 1 && streamId <= 9 ? static_cast<int>(streamId) - 1 : 9;
 }
+
+// What a stream is, for people: "Main data", "Security descriptor", "Named stream", ... A sparse
+// block whose offset was loaded says where it lies: "Sparse block at 65536".
+[[nodiscard]] std::string StreamKindName(const StreamInfo& info);
 
 } // namespace sondrel::streams

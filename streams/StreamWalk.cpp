@@ -18,25 +18,25 @@ namespace {
     // No name the backup reader makes comes near this; a larger one is not a name.
     constexpr DWORD kMaxNameBytes = 65536;
 
-    std::string ErrorText(DWORD code)
-    {
-        char buffer[200];
-        if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, LANG_USER_DEFAULT, buffer,
-                sizeof buffer, nullptr)
-            == 0)
-            return "Error " + std::to_string(code) + "\r\n";
-        return buffer;
-    }
-
-    void Skip(HANDLE file, std::uint64_t count, LPVOID* context)
-    {
-        DWORD low = 0;
-        DWORD high = 0;
-        (void)BackupSeek(
-            file, static_cast<DWORD>(count), static_cast<DWORD>(count >> 32), &low, &high, context);
-    }
-
 } // namespace
+
+std::string ErrorText(DWORD code)
+{
+    char buffer[200];
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, LANG_USER_DEFAULT, buffer,
+            sizeof buffer, nullptr)
+        == 0)
+        return "Error " + std::to_string(code) + "\r\n";
+    return buffer;
+}
+
+void Skip(HANDLE file, std::uint64_t count, LPVOID* context)
+{
+    DWORD low = 0;
+    DWORD high = 0;
+    (void)BackupSeek(
+        file, static_cast<DWORD>(count), static_cast<DWORD>(count >> 32), &low, &high, context);
+}
 
 std::string WithoutLineBreak(std::string text)
 {
@@ -45,11 +45,8 @@ std::string WithoutLineBreak(std::string text)
     return text;
 }
 
-bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context,
-    std::uint64_t* loadBudget, DWORD* failure)
+bool ReadStreamHead(StreamInfo& info, HANDLE file, LPVOID* context, DWORD& why)
 {
-    DWORD ignored = 0;
-    DWORD& why = failure ? *failure : ignored;
     why = ERROR_SUCCESS;
     if (file == nullptr || file == INVALID_HANDLE_VALUE) {
         why = ERROR_INVALID_HANDLE;
@@ -96,7 +93,17 @@ bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* conte
         }
         CutStreamName(name, read / 2, info.Name);
     }
+    return true;
+}
 
+bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context,
+    std::uint64_t* loadBudget, DWORD* failure)
+{
+    DWORD ignored = 0;
+    DWORD& why = failure ? *failure : ignored;
+    if (!ReadStreamHead(info, file, context, why))
+        return false;
+    DWORD read = 0;
     if (countOnly) {
         Skip(file, info.Size(), context);
         return true;
@@ -110,7 +117,6 @@ bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* conte
     }
     // Default-initialised: the pages of a large buffer are touched by the read, not twice.
     info.Data.reset(new std::uint8_t[n]);
-    read = 0;
     const BOOL ok = BackupRead(file, info.Data.get(), n, &read, FALSE, TRUE, context);
     info.DataLength = std::min<DWORD>(read, n);
     if (loadBudget)
@@ -118,12 +124,23 @@ bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* conte
     // A read that succeeds short has reached the honest end of a pseudo file's content.
     if (!ok)
         info.ReadError = WithoutLineBreak(ErrorText(GetLastError()));
-    if (info.Size() > kStreamDataCap && info.DataLength == kStreamDataCap)
-        std::memcpy(
-            info.Data.get() + kTruncationMarkerOffset, kTruncationMarker, sizeof kTruncationMarker);
+    MarkTruncation(info.Data.get(), 0, info.DataLength, info.Size());
     if (info.Size() > info.DataLength)
         Skip(file, info.Size() - info.DataLength, context);
     return true;
+}
+
+void MarkTruncation(
+    std::uint8_t* piece, std::uint64_t pieceOffset, std::size_t count, std::uint64_t streamSize)
+{
+    // Only a dump that reached the cap is cut; one that stopped short shows what it read.
+    if (streamSize <= kStreamDataCap || pieceOffset + count != kStreamDataCap)
+        return;
+    const std::uint64_t from = std::max<std::uint64_t>(pieceOffset, kTruncationMarkerOffset);
+    const std::uint64_t to = kTruncationMarkerOffset + sizeof kTruncationMarker;
+    if (from < to)
+        std::memcpy(piece + (from - pieceOffset),
+            kTruncationMarker + (from - kTruncationMarkerOffset), to - from);
 }
 
 std::string StreamCaption(const StreamInfo& info)
@@ -135,20 +152,16 @@ std::string StreamCaption(const StreamInfo& info)
     return caption;
 }
 
-namespace {
+HANDLE OpenForBackup(const BytePath& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_POSIX_SEMANTICS, nullptr);
+}
 
-    HANDLE OpenForBackup(const BytePath& path)
-    {
-        return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_POSIX_SEMANTICS, nullptr);
-    }
-
-    void EndWalk(HANDLE file, LPVOID* context)
-    {
-        (void)BackupRead(file, nullptr, 0, nullptr, TRUE, TRUE, context);
-    }
-
-} // namespace
+void EndWalk(HANDLE file, LPVOID* context)
+{
+    (void)BackupRead(file, nullptr, 0, nullptr, TRUE, TRUE, context);
+}
 
 TSingleStream ReadStreamAt(const BytePath& path, std::uint64_t index)
 {

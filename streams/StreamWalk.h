@@ -37,6 +37,27 @@ public:
 [[nodiscard]] bool ReadNextStream(StreamInfo& info, win32::HANDLE file, bool countOnly,
     win32::LPVOID* context, std::uint64_t* loadBudget = nullptr, win32::DWORD* failure = nullptr);
 
+// Reads the next stream's header and name, leaving the position at its content; false as
+// ReadNextStream.
+[[nodiscard]] bool ReadStreamHead(
+    StreamInfo& info, win32::HANDLE file, win32::LPVOID* context, win32::DWORD& failure);
+
+// Skips `count` bytes of the current stream's content.
+void Skip(win32::HANDLE file, std::uint64_t count, win32::LPVOID* context);
+
+// Opens a path for a walk; INVALID_HANDLE_VALUE with the last error set when it cannot.
+[[nodiscard]] win32::HANDLE OpenForBackup(const BytePath& path);
+// Ends a walk: releases its context (the handle is the caller's to close).
+void EndWalk(win32::HANDLE file, win32::LPVOID* context);
+// The system's message text for an error code, with its line break.
+[[nodiscard]] std::string ErrorText(win32::DWORD code);
+
+// A dump of a stream over 16 MB ends in the truncation marker: writes the part of the marker
+// that falls into `piece`, the `count` bytes of the content that start at `pieceOffset`, when
+// that piece ends at the cap.
+void MarkTruncation(
+    std::uint8_t* piece, std::uint64_t pieceOffset, std::size_t count, std::uint64_t streamSize);
+
 // The caption a stream's list item shows: its name, or "<default>" / "<no name>".
 [[nodiscard]] std::string StreamCaption(const StreamInfo& info);
 

@@ -204,6 +204,32 @@ BOOL BackupRead(HANDLE file, BYTE* buffer, DWORD numberOfBytesToRead, DWORD* num
     return TRUE;
 }
 
+BOOL BackupCopyToFile(HANDLE file, int outFd, DWORD count, DWORD* copied, LPVOID* context)
+{
+    if (copied)
+        *copied = 0;
+    const OpenHandle* handle = sondrel::backup::FromHandle(file);
+    if (context == nullptr || *context == nullptr || handle == nullptr) {
+        SetLastError(handle == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    ContextBox* box = static_cast<ContextBox*>(*context);
+    if (box->Owner != handle) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::size_t done = 0;
+    DWORD error = 0;
+    const bool ok = box->Context.CopyContent(outFd, count, done, error);
+    if (copied)
+        *copied = static_cast<DWORD>(done);
+    if (!ok) {
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL BackupSeek(HANDLE file, DWORD lowBytesToSeek, DWORD highBytesToSeek, DWORD* lowByteSeeked,
     DWORD* highByteSeeked, LPVOID* context)
 {

@@ -66,6 +66,11 @@ BOOL CloseHandle(HANDLE handle);
 BOOL BackupRead(HANDLE file, BYTE* buffer, DWORD numberOfBytesToRead, DWORD* numberOfBytesRead,
     BOOL abort, BOOL processSecurity, LPVOID* context);
 
+// Not a Windows call: writes the next up to `count` bytes of the current stream's content to the
+// open file `outFd` at its position, never past the content's end, inside the kernel where the
+// content is a file's (copy_file_range). *copied is 0 at the content's end.
+BOOL BackupCopyToFile(HANDLE file, int outFd, DWORD count, DWORD* copied, LPVOID* context);
+
 // Skips forward inside the current stream's content. Asked to go past its end it stops at the
 // next header, reports the bytes skipped and fails with ERROR_SEEK.
 BOOL BackupSeek(HANDLE file, DWORD lowBytesToSeek, DWORD highBytesToSeek, DWORD* lowByteSeeked,

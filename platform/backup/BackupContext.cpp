@@ -3,7 +3,11 @@
 #include "BackupApi.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <vector>
+
+#include <unistd.h>
 
 namespace sondrel::backup {
 
@@ -16,6 +20,29 @@ ContentRead MemoryContent::Read(Offset offset, BYTE* out, std::size_t count)
     const std::size_t n = std::min<std::size_t>(count, m_bytes.size() - offset);
     std::memcpy(out, m_bytes.data() + offset, n);
     return { n, 0 };
+}
+
+ContentRead StreamContent::CopyTo(Offset offset, int fd, std::size_t count)
+{
+    constexpr std::size_t kBuffer = 1 << 20;
+    std::vector<BYTE> buffer(std::min(count, kBuffer));
+    std::size_t done = 0;
+    while (done < count) {
+        const ContentRead got
+            = Read(offset + done, buffer.data(), std::min(count - done, buffer.size()));
+        for (std::size_t written = 0; written < got.Bytes;) {
+            const ssize_t n = ::write(fd, buffer.data() + written, got.Bytes - written);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return { done + written, Win32ErrorFromErrno(n < 0 ? errno : EIO) };
+            written += static_cast<std::size_t>(n);
+        }
+        done += got.Bytes;
+        if (got.Error != 0 || got.EndedEarly || got.Bytes == 0)
+            return { done, got.Error, got.EndedEarly };
+    }
+    return { done, 0 };
 }
 
 Offset BackupContext::PrefixSize(const BackupStream& stream) const
@@ -83,6 +110,33 @@ bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD&
     }
     if (read < count && m_failure != 0) {
         error = m_failure;
+        return false;
+    }
+    return true;
+}
+
+bool BackupContext::CopyContent(int fd, std::size_t count, std::size_t& copied, DWORD& error)
+{
+    copied = 0;
+    if (m_index >= m_streams.size())
+        return true;
+    const BackupStream& stream = m_streams[m_index];
+    const Offset prefix = PrefixSize(stream);
+    if (m_offset < prefix) {
+        error = ERROR_INVALID_PARAMETER; // a copy never moves through a header or a name
+        return false;
+    }
+    const Offset contentOffset = m_offset - prefix;
+    const std::size_t want
+        = static_cast<std::size_t>(std::min<Offset>(stream.Size - contentOffset, count));
+    if (want == 0)
+        return true;
+    const ContentRead got = stream.Content ? stream.Content->CopyTo(contentOffset, fd, want)
+                                           : ContentRead { 0, ERROR_SONDREL_CONTENT_CHANGED };
+    copied = got.Bytes;
+    m_offset += got.Bytes;
+    if (got.Bytes < want && !got.EndedEarly) {
+        error = got.Error != 0 ? got.Error : ERROR_SONDREL_CONTENT_CHANGED;
         return false;
     }
     return true;

@@ -23,6 +23,11 @@ public:
     [[nodiscard]] bool Read(
         win32::BYTE* out, std::size_t count, std::size_t& read, win32::DWORD& error);
 
+    // Writes up to `count` bytes of the current stream's content to `fd`, never past its end;
+    // false (with `error`) when they could not all be copied. The position must be in a content.
+    [[nodiscard]] bool CopyContent(
+        int fd, std::size_t count, std::size_t& copied, win32::DWORD& error);
+
     // Skips up to `count` content bytes of the current stream; false when that reaches past
     // its end (the position is then the next header) or the position is not in a content.
     [[nodiscard]] bool Seek(Offset count, Offset& seeked);

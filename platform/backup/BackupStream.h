@@ -27,6 +27,10 @@ public:
     virtual ~StreamContent() = default;
     // Reads up to `count` bytes at `offset` of the content; reads are forward but may skip.
     [[nodiscard]] virtual ContentRead Read(Offset offset, win32::BYTE* out, std::size_t count) = 0;
+    // Writes up to `count` bytes at `offset` of the content to the open file `fd`, at its
+    // position; Bytes are those written. By default through a buffer of its own; a content
+    // that is a range of a file copies inside the kernel.
+    [[nodiscard]] virtual ContentRead CopyTo(Offset offset, int fd, std::size_t count);
 };
 
 class MemoryContent final : public StreamContent

@@ -80,6 +80,31 @@ namespace {
             return { done, 0 };
         }
 
+        ContentRead CopyTo(Offset offset, int fd, std::size_t count) override
+        {
+            // The sparse block's offset bytes, and pseudo files, go through a buffer.
+            if (offset < m_prefix.size() || IsPseudoFileSystem(m_item->Fd))
+                return StreamContent::CopyTo(offset, fd, count);
+            std::size_t done = 0;
+            while (done < count) {
+                auto at = static_cast<off_t>(m_fileOffset + offset + done - m_prefix.size());
+                const ssize_t got
+                    = ::copy_file_range(m_item->Fd, &at, fd, nullptr, count - done, 0);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got < 0 && done == 0
+                    && (errno == EXDEV || errno == EINVAL || errno == ENOSYS
+                        || errno == EOPNOTSUPP))
+                    return StreamContent::CopyTo(offset, fd, count);
+                if (got < 0)
+                    return Failure(done, errno);
+                if (got == 0)
+                    return { done, ERROR_SONDREL_CONTENT_CHANGED };
+                done += static_cast<std::size_t>(got);
+            }
+            return { done, 0 };
+        }
+
     private:
         ItemRef m_item;
         Offset m_fileOffset;

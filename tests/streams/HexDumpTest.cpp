@@ -128,4 +128,64 @@ TEST(HexDump, AppendMatchesFormat)
     EXPECT_EQ(out, "prefix" + FormatDumpLine(b.data(), 4, 0x1230));
 }
 
+// Every position the geometry names holds what the formatter put there, on lines of each
+// offset width and on short lines, and the text positions agree with the lines joined by
+// line feeds across the width changes.
+TEST(DumpGeometry, AgreesWithTheFormattedLines)
+{
+    using namespace sondrel::streams;
+    std::vector<std::uint8_t> b(16);
+    for (int k = 0; k < 16; ++k)
+        b[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(0x41 + k);
+    for (const DumpLine line : { DumpLine { 0 }, DumpLine { 0xFFF }, DumpLine { 0x1000 },
+             DumpLine { 0xFFFF }, DumpLine { 0x10000 }, DumpLine { 0xFFFFF } }) {
+        for (const int count : { 1, 8, 9, 16 }) {
+            const std::string text
+                = FormatDumpLine(b.data(), count, static_cast<std::uint32_t>(DumpLineOffset(line)));
+            ASSERT_EQ(static_cast<int>(text.size()), DumpLineLength(line)) << line;
+            EXPECT_EQ(text[static_cast<std::size_t>(DumpBarColumn(line))], '|') << line;
+            for (int k = 0; k < count; ++k) {
+                const auto hex = static_cast<std::size_t>(DumpHexColumn(line, k));
+                EXPECT_EQ(std::stoi(text.substr(hex, 2), nullptr, 16), 0x41 + k) << line;
+                EXPECT_EQ(text[static_cast<std::size_t>(DumpCharColumn(line, k))], 'A' + k);
+            }
+            EXPECT_EQ(text[static_cast<std::size_t>(DumpCharColumn(line, count))], '|');
+        }
+    }
+    // Walking the text line by line across both width changes.
+    std::int64_t start = 0;
+    for (DumpLine line = 0; line < 0x10010; ++line) {
+        if (line == 0x1010)
+            line = 0xFFF0; // skip the dull middle, keeping the running start right
+        if (line == 0xFFF0)
+            start = DumpTextLineStart(line);
+        ASSERT_EQ(DumpTextLineStart(line), start) << line;
+        EXPECT_EQ(DumpTextLineAt(start), line);
+        EXPECT_EQ(DumpTextLineAt(start + DumpLineLength(line)), line) << "its line feed";
+        start += DumpLineLength(line) + 1;
+        EXPECT_EQ(DumpTextLineAt(start), line + 1);
+    }
+    EXPECT_EQ(DumpTextLineStart(0x1000), 0x1000 * 76);
+    EXPECT_EQ(DumpTextLineStart(0x10000), 0x1000 * 76 + 0xF000 * 77);
+    EXPECT_EQ(DumpTextLineStart(0x10001), 0x1000 * 76 + 0xF000 * 77 + 78);
+}
+
+TEST(DumpGeometry, LineRanges)
+{
+    using namespace sondrel::streams;
+    EXPECT_EQ(DumpLineBytes(2, 40), 8);
+    EXPECT_EQ(DumpLineBytes(3, 40), 0);
+    EXPECT_EQ(DumpLineBytes(0, 40), 16);
+    const DumpLineRange band = DumpLinesInBand(20, 50, 1000);
+    EXPECT_EQ(band.First, 1);
+    EXPECT_EQ(band.End, 4);
+    EXPECT_EQ(DumpLinesInBand(20, 50, 1000, 10).First, 0) << "a tall font reaches up";
+    EXPECT_EQ(DumpLinesInBand(0, 5000, 40).End, 3) << "never past the dump";
+    EXPECT_EQ(DumpLinesInBand(900, 5000, 40).End, DumpLinesInBand(900, 5000, 40).First);
+    const DumpLineRange bytes = DumpLinesOfBytes(15, 33);
+    EXPECT_EQ(bytes.First, 0);
+    EXPECT_EQ(bytes.End, 3);
+    EXPECT_EQ(DumpLinesOfBytes(32, 32).End - DumpLinesOfBytes(32, 32).First, 0);
+}
+
 } // namespace

@@ -1,5 +1,8 @@
 // The companion as scripts use it: a real process over real files.
+#include "HexDump.h"
 #include "Run.h"
+#include "StreamInfo.h"
+#include "StreamWalk.h"
 #include "TempDir.h"
 
 #include <algorithm>
@@ -14,6 +17,7 @@ using sondrel::test::RunCompanion;
 using sondrel::test::SetXattr;
 using sondrel::test::TempDir;
 using sondrel::test::WriteFile;
+namespace streams = sondrel::streams;
 
 namespace {
 
@@ -64,6 +68,53 @@ TEST_F(Companion, DumpsAStreamAsTheViewShowsIt)
     const auto none = RunCompanion({ "-d", "9", m_file });
     EXPECT_EQ(none.Status, 1);
     EXPECT_TRUE(none.Out.empty());
+}
+
+// Past the 16 MB the dump shows, through several 64 KiB pieces: the dump ends in the marker,
+// line for line what the formatter makes of the capped bytes; -c and --hash take every byte.
+TEST_F(Companion, LongStreamsAreDumpedCappedAndCopiedWhole)
+{
+    std::string content(streams::kStreamDataCap + 70000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>((i * 7 + i / 4093) & 0xFF);
+    const std::string big = m_dir / "big";
+    WriteFile(big, content);
+
+    std::string capped = content.substr(0, streams::kStreamDataCap);
+    streams::MarkTruncation(
+        reinterpret_cast<std::uint8_t*>(capped.data()), 0, capped.size(), content.size());
+    std::string expected;
+    for (std::size_t at = 0; at < capped.size(); at += 16) {
+        streams::AppendDumpLine(expected, reinterpret_cast<const std::uint8_t*>(capped.data()) + at,
+            static_cast<int>(std::min<std::size_t>(16, capped.size() - at)),
+            static_cast<std::uint32_t>(at));
+        expected += '\n';
+    }
+    const auto dumped = RunCompanion({ "-d", "1", big });
+    EXPECT_EQ(dumped.Status, 0) << dumped.Err;
+    EXPECT_TRUE(dumped.Out == expected) << "the dump differs from the formatter's lines";
+    EXPECT_NE(dumped.Out.find("FFFFE0  "), std::string::npos);
+    EXPECT_NE(dumped.Out.find("|fter 16MB has be|"), std::string::npos);
+
+    const auto copied = RunCompanion({ "-c", "1", big });
+    EXPECT_EQ(copied.Status, 0) << copied.Err;
+    EXPECT_TRUE(copied.Out == content) << "copied " << copied.Out.size() << " bytes";
+    EXPECT_EQ(RunCompanion({ "-c", "2", m_file }).Out, "I am a real ADS\n");
+    const auto none = RunCompanion({ "-c", "3", m_file });
+    EXPECT_EQ(none.Status, 1);
+    EXPECT_NE(none.Err.find("no such stream: 3"), std::string::npos) << none.Err;
+    EXPECT_EQ(RunCompanion({ "-c", "x", m_file }).Status, 2);
+    EXPECT_EQ(RunCompanion({ "--hash", m_file }).Status, 2);
+    EXPECT_EQ(RunCompanion({ "--hash", "-c", "1", m_file }).Status, 2);
+
+    if (!sondrel::test::HaveProgram("sha256sum"))
+        GTEST_SKIP() << "sha256sum is not installed";
+    const auto hashed = RunCompanion({ "-l", "--hash", big });
+    EXPECT_EQ(hashed.Status, 0) << hashed.Err;
+    EXPECT_NE(hashed.Out.find("\n1\t1\t" + std::to_string(content.size()) + "\t"
+                  + sondrel::test::Sha256Hex(content) + "\t<default>\n"),
+        std::string::npos)
+        << hashed.Out;
 }
 
 TEST_F(Companion, RecursesWithoutFollowingLinksAndFilters)

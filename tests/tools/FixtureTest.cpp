@@ -162,6 +162,21 @@ TEST_F(NtfsFixtureGrr, DumpsTheContentsTheTableHashes)
         const Dump dump = DumpStream(stream.Index, At(stream.Path));
         EXPECT_EQ(dump.Status, 0) << stream.Path << ": " << dump.Err;
         EXPECT_EQ(Sha256Hex(dump.Bytes), stream.Sha256) << stream.Path << " #" << stream.Index;
+
+        const RunResult copied
+            = RunCompanion({ "-c", std::to_string(stream.Index), At(stream.Path) });
+        EXPECT_EQ(copied.Status, 0) << stream.Path << ": " << copied.Err;
+        EXPECT_EQ(Sha256Hex(copied.Out), stream.Sha256) << stream.Path << " #" << stream.Index;
+
+        // The hash column stands before the caption, on the stream's own line.
+        const RunResult hashed = RunCompanion({ "-l", "--hash", At(stream.Path) });
+        EXPECT_EQ(hashed.Status, 0) << stream.Path << ": " << hashed.Err;
+        std::istringstream lines(hashed.Out);
+        std::string line;
+        for (int i = 0; i <= stream.Index; ++i)
+            std::getline(lines, line);
+        EXPECT_NE(line.find(std::string("\t") + stream.Sha256 + "\t"), std::string::npos)
+            << stream.Path << " #" << stream.Index << ": " << line;
     }
 }
 
@@ -242,6 +257,13 @@ TEST_F(NtfsFixtureWin7, SystemFileStreamOverTheXattrLimitIsNeverDumped)
     EXPECT_EQ(dump.Status, 1);
     EXPECT_EQ(dump.Bytes, "") << "bytes that were not read are never shown";
     EXPECT_NE(dump.Err.find("stream 2: "), std::string::npos) << dump.Err;
+    const RunResult copied = RunCompanion({ "-c", "2", tops });
+    EXPECT_EQ(copied.Status, 1);
+    EXPECT_EQ(copied.Out, "");
+    EXPECT_NE(copied.Err.find("stream 2: "), std::string::npos) << copied.Err;
+    const RunResult hashed = RunCompanion({ "-l", "--hash", tops });
+    EXPECT_EQ(hashed.Status, 1);
+    EXPECT_NE(hashed.Out.find("2\t4\t65536\t-\t$T\n"), std::string::npos) << hashed.Out;
 }
 
 } // namespace sondrel::test

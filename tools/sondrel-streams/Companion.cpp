@@ -4,12 +4,15 @@
 #include "Directory.h"
 #include "Escape.h"
 #include "HexDump.h"
+#include "Sha256.h"
 #include "StreamDecode.h"
+#include "StreamReader.h"
 #include "StreamWalk.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,8 +23,9 @@ namespace {
 
     constexpr std::string_view kUsage
         = "Usage: sondrel-streams [-r [-s]] PATH...\n"
-          "       sondrel-streams [--json] -l PATH\n"
+          "       sondrel-streams [--json] -l [--hash] PATH\n"
           "       sondrel-streams -d INDEX PATH\n"
+          "       sondrel-streams -c INDEX PATH\n"
           "       sondrel-streams [--json] -x INDEX PATH\n"
           "\n"
           "Shows the data streams of files and folders: the main data, the named streams and\n"
@@ -32,7 +36,10 @@ namespace {
           "  -r            recurse into folders (symbolic links to folders are not followed)\n"
           "  -s            with -r: only items that have a named stream\n"
           "  -l PATH       one line per stream: INDEX, KIND, SIZE and CAPTION, tab-separated\n"
+          "  --hash        with -l: the SHA-256 of each stream's whole content, before\n"
+          "                the caption (\"-\" where it cannot be read whole)\n"
           "  -d INDEX PATH the hex dump of stream INDEX (from 0), at most 16 MB\n"
+          "  -c INDEX PATH the content of stream INDEX, all of it, as raw bytes\n"
           "  -x INDEX PATH what stream INDEX means: a security descriptor with its accounts\n"
           "                and SDDL, extended attributes, reparse data, an object id, a sparse\n"
           "                block with the file's map, a download's origin, text\n"
@@ -54,13 +61,15 @@ namespace {
         {
         }
 
+        void Line(const std::string& text) { Bytes(text.data(), text.size()); }
+
         // After a failed write nothing more is written: what follows would be lost as well.
-        void Line(const std::string& text)
+        void Bytes(const char* bytes, std::size_t count)
         {
             if (m_writeError != 0)
                 return;
             errno = 0;
-            if (std::fwrite(text.data(), 1, text.size(), m_out) != text.size())
+            if (std::fwrite(bytes, 1, count, m_out) != count)
                 m_writeError = errno != 0 ? errno : EIO;
         }
 
@@ -181,42 +190,6 @@ namespace {
         }
     }
 
-    // The streams of one path as -l lists them; `error` gets the reason a listing stopped.
-    std::vector<ListedStream> ListedStreams(const BytePath& path, std::string& error)
-    {
-        class Collector final : public streams::TStreamSink
-        {
-        public:
-            void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string& caption,
-                const std::string&, int) override
-            {
-                Rows.push_back({ Rows.size(), info->Header.dwStreamId, info->Size(), caption });
-            }
-            void SelectFirstStream() override { }
-            std::vector<ListedStream> Rows;
-        } collector;
-        const std::string text = streams::WalkStreams(path, true, &collector);
-        if (!IsCount(text))
-            error = streams::WithoutLineBreak(text);
-        return std::move(collector.Rows);
-    }
-
-    int ListStreams(Output& output, const BytePath& path, bool json)
-    {
-        std::string error;
-        const std::vector<ListedStream> rows = ListedStreams(path, error);
-        if (json) {
-            output.Line(ListingAsJson(path, rows, error));
-        } else {
-            for (const ListedStream& row : rows)
-                output.Line(std::to_string(row.Index) + "\t" + std::to_string(row.Kind) + "\t"
-                    + std::to_string(row.Size) + "\t" + EscapeForLine(row.Caption) + "\n");
-        }
-        if (!error.empty())
-            output.Error(path, error);
-        return output.Status();
-    }
-
     // INDEX as a number; false when it is not a whole number from 0. One too large for a number
     // is still a whole number: no item has that stream, which `tooLarge` tells.
     bool ParseIndex(const std::string& indexText, std::uint64_t& index, bool& tooLarge)
@@ -269,46 +242,138 @@ namespace {
             file.push_back(record.get());
         const streams::decode::TDecoded decoded = streams::DecodeRecord(info, file);
         const ListedStream listed { index, info.Header.dwStreamId, info.Size(),
-            keeper.Captions[at] };
+            keeper.Captions[at], {} };
         output.Line(json ? DecodedAsJson(path, listed, decoded) : DecodedAsText(listed, decoded));
         if (!info.ReadError.empty())
             output.Error(path, "stream " + indexText + ": " + info.ReadError);
         return output.Status();
     }
 
-    int DumpStream(Output& output, const std::string& indexText, const BytePath& path)
+    // Reads INDEX and opens its stream, or says why not: -1 for an INDEX that is no number,
+    // else the exit status once the refusal is reported; 0 when `reader` is at the stream.
+    int OpenStreamAt(Output& output, const std::string& indexText, const BytePath& path,
+        std::unique_ptr<streams::TStreamReader>& reader)
     {
         std::uint64_t index = 0;
         bool tooLarge = false;
         if (!ParseIndex(indexText, index, tooLarge))
             return -1;
-        const streams::TSingleStream stream
-            = streams::ReadStreamAt(path, tooLarge ? ~std::uint64_t { 0 } : index);
-        if (!stream.OpenError.empty()) {
-            output.Error(path, streams::WithoutLineBreak(stream.OpenError));
+        // An index too large for a number still names no stream; the walk says first whether
+        // the path opens.
+        reader = std::make_unique<streams::TStreamReader>(
+            path, tooLarge ? ~std::uint64_t { 0 } : index);
+        if (!reader->OpenError().empty()) {
+            output.Error(path, reader->OpenError());
             return output.Status();
         }
-        if (!stream.Info || tooLarge) {
+        if (!reader->Info() || tooLarge) {
             output.Error(path, "no such stream: " + indexText);
             return output.Status();
         }
-        const streams::StreamInfo& info = *stream.Info;
-        std::string chunk;
-        constexpr std::size_t kChunk = 1 << 20;
-        chunk.reserve(kChunk + 128);
-        for (std::uint32_t at = 0; at < info.DataLength; at += streams::kDumpBytesPerLine) {
-            const int count = static_cast<int>(std::min<std::uint32_t>(16, info.DataLength - at));
-            streams::AppendDumpLine(chunk, info.Data.get() + at, count, at);
-            chunk += '\n';
-            if (chunk.size() >= kChunk) {
-                output.Line(chunk);
-                chunk.clear();
+        return 0;
+    }
+
+    // The content goes through in pieces of this many bytes, in buffers of fixed size.
+    constexpr std::size_t kPiece = 64 * 1024;
+
+    // One line per stream (one JSON object with `json`); with `hash`, the SHA-256 of each
+    // stream's whole content, read in pieces, or "-" where it cannot be read whole (and the
+    // reason on stderr). Only headers are read otherwise.
+    int ListStreams(Output& output, const BytePath& path, bool hash, bool json)
+    {
+        streams::TStreamReader reader(path);
+        std::vector<std::uint8_t> piece(hash ? kPiece : 0);
+        std::vector<ListedStream> rows;
+        for (std::uint64_t index = 0; reader.NextStream() && !output.WriteFailed(); ++index) {
+            const streams::StreamInfo& info = *reader.Info();
+            ListedStream row { index, info.Header.dwStreamId, info.Size(),
+                streams::StreamCaption(info), {} };
+            if (hash) {
+                TSha256 sum;
+                while (const std::size_t n = reader.Read(piece.data(), piece.size()))
+                    sum.Add(piece.data(), n);
+                row.Sha256 = reader.Error().empty() ? sum.Hex() : "-";
+                if (!reader.Error().empty())
+                    output.Error(path, "stream " + std::to_string(index) + ": " + reader.Error());
             }
+            if (json)
+                rows.push_back(std::move(row));
+            else
+                output.Line(ListedLine(row));
         }
-        output.Line(chunk);
-        if (!info.ReadError.empty())
-            output.Error(path, "stream " + indexText + ": " + info.ReadError);
+        if (json)
+            output.Line(ListingAsJson(path, rows, reader.OpenError()));
+        if (!reader.OpenError().empty())
+            output.Error(path, reader.OpenError());
         return output.Status();
+    }
+
+    int DumpStream(Output& output, const std::string& indexText, const BytePath& path)
+    {
+        std::unique_ptr<streams::TStreamReader> reader;
+        if (const int refused = OpenStreamAt(output, indexText, path, reader); refused != 0)
+            return refused;
+        const std::uint64_t size = reader->Info()->Size();
+        const std::uint64_t shown = std::min<std::uint64_t>(size, streams::kStreamDataCap);
+        std::vector<std::uint8_t> piece(kPiece);
+        std::vector<char> text(streams::DumpLineCount(kPiece) * (streams::kDumpMaxLineLength + 1));
+        while (reader->Position() < shown && !output.WriteFailed()) {
+            const std::uint64_t at = reader->Position();
+            std::size_t got = 0;
+            // Whole pieces, so that lines never straddle two of them.
+            while (got < kPiece && at + got < shown) {
+                const std::size_t n = reader->Read(
+                    piece.data() + got, std::min<std::uint64_t>(kPiece - got, shown - at - got));
+                if (n == 0)
+                    break;
+                got += n;
+            }
+            if (got == 0)
+                break;
+            streams::MarkTruncation(piece.data(), at, got, size);
+            std::size_t length = 0;
+            for (std::size_t k = 0; k < got; k += streams::kDumpBytesPerLine) {
+                const int count
+                    = static_cast<int>(std::min<std::size_t>(streams::kDumpBytesPerLine, got - k));
+                length += streams::WriteDumpLine(text.data() + length, piece.data() + k, count,
+                    static_cast<std::uint32_t>(at + k));
+                text[length++] = '\n';
+            }
+            output.Bytes(text.data(), length);
+            if (got < kPiece)
+                break;
+        }
+        if (!reader->Error().empty())
+            output.Error(path, "stream " + indexText + ": " + reader->Error());
+        return output.Status();
+    }
+
+    // `-c INDEX PATH`: the content, all of it, as it is.
+    int CopyStream(Output& output, const std::string& indexText, const BytePath& path)
+    {
+        std::unique_ptr<streams::TStreamReader> reader;
+        if (const int refused = OpenStreamAt(output, indexText, path, reader); refused != 0)
+            return refused;
+        std::vector<std::uint8_t> piece(kPiece);
+        while (!output.WriteFailed()) {
+            const std::size_t n = reader->Read(piece.data(), piece.size());
+            if (n == 0)
+                break;
+            output.Bytes(reinterpret_cast<const char*>(piece.data()), n);
+        }
+        if (!reader->Error().empty())
+            output.Error(path, "stream " + indexText + ": " + reader->Error());
+        return output.Status();
+    }
+
+    // Removes every `option` before a "--" from `args`; whether there was one.
+    bool TakeOption(std::vector<std::string>& args, const std::string& option)
+    {
+        const auto end = std::find(args.begin(), args.end(), "--");
+        const auto kept = std::remove(args.begin(), end, option);
+        const bool found = kept != end;
+        args.erase(kept, end);
+        return found;
     }
 
     int Usage(std::FILE* err, const std::string& problem)
@@ -324,7 +389,8 @@ namespace {
 int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    const bool json = TakeJsonOption(args);
+    const bool json = TakeOption(args, "--json");
+    const bool hash = TakeOption(args, "--hash");
     Output output(out, err);
     bool recurse = false;
     bool namedOnly = false;
@@ -345,13 +411,14 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
         } else if (a == "-l") {
             if (args.size() != i + 2 || recurse || namedOnly || !paths.empty())
                 return Usage(err, "-l takes exactly one PATH");
-            return ListStreams(output, args[i + 1], json);
-        } else if (a == "-d") {
-            if (args.size() != i + 3 || recurse || namedOnly || !paths.empty())
-                return Usage(err, "-d takes exactly one INDEX and one PATH");
+            return ListStreams(output, args[i + 1], hash, json);
+        } else if (a == "-d" || a == "-c") {
+            if (args.size() != i + 3 || recurse || namedOnly || !paths.empty() || hash)
+                return Usage(err, a + " takes exactly one INDEX and one PATH");
             if (json)
                 return Usage(err, "--json goes with -l or -x");
-            const int status = DumpStream(output, args[i + 1], args[i + 2]);
+            const int status = a == "-d" ? DumpStream(output, args[i + 1], args[i + 2])
+                                         : CopyStream(output, args[i + 1], args[i + 2]);
             return status < 0 ? Usage(err, "INDEX must be a whole number from 0") : status;
         } else if (a == "-x") {
             if (args.size() != i + 3 || recurse || namedOnly || !paths.empty())
@@ -372,6 +439,8 @@ int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
         return Usage(err, "-s goes with -r");
     if (json)
         return Usage(err, "--json goes with -l or -x");
+    if (hash)
+        return Usage(err, "--hash goes with -l");
     if (paths.empty())
         return Usage(err, "no PATH given");
     for (const BytePath& path : paths) {

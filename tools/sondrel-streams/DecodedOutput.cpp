@@ -26,16 +26,25 @@ namespace {
 
     json StreamObject(const ListedStream& s)
     {
-        return json { { "index", s.Index }, { "kind", s.Kind }, { "size", s.Size },
+        json object { { "index", s.Index }, { "kind", s.Kind }, { "size", s.Size },
             { "caption", JsonText(s.Caption) } };
+        if (!s.Sha256.empty())
+            object["sha256"] = s.Sha256 == "-" ? json(nullptr) : json(s.Sha256);
+        return object;
     }
 
 } // namespace
 
+std::string ListedLine(const ListedStream& s)
+{
+    return std::to_string(s.Index) + "\t" + std::to_string(s.Kind) + "\t" + std::to_string(s.Size)
+        + "\t" + (s.Sha256.empty() ? std::string() : s.Sha256 + "\t") + EscapeForLine(s.Caption)
+        + "\n";
+}
+
 std::string DecodedAsText(const ListedStream& s, const streams::decode::TDecoded& decoded)
 {
-    std::string out = std::to_string(s.Index) + "\t" + std::to_string(s.Kind) + "\t"
-        + std::to_string(s.Size) + "\t" + EscapeForLine(s.Caption) + "\n";
+    std::string out = ListedLine(s);
     if (!decoded.Known())
         return out + "No decoded view of this stream; -d shows its bytes.\n";
     return out + streams::decode::DecodedText(decoded);
@@ -73,15 +82,6 @@ std::string ListingAsJson(
     if (!error.empty())
         out["error"] = error;
     return Dump(out);
-}
-
-bool TakeJsonOption(std::vector<std::string>& args)
-{
-    const auto end = std::find(args.begin(), args.end(), std::string("--"));
-    const auto removed = std::remove(args.begin(), end, std::string("--json"));
-    const bool found = removed != end;
-    args.erase(removed, end);
-    return found;
 }
 
 } // namespace sondrel::tools

@@ -16,7 +16,11 @@ struct ListedStream
     std::uint32_t Kind = 0;
     std::uint64_t Size = 0;
     std::string Caption;
+    std::string Sha256; // with --hash: the content's SHA-256 in hex, or "-"; else empty
 };
+
+// The stream's line as -l writes it: index, kind, size, the hash where there is one, caption.
+[[nodiscard]] std::string ListedLine(const ListedStream& stream);
 
 // -x as text: the stream's line as -l writes it, then the decoded rows indented, or a line
 // saying that no decoder knows the stream.
@@ -28,12 +32,10 @@ struct ListedStream
 [[nodiscard]] std::string DecodedAsJson(
     const std::string& path, const ListedStream& stream, const streams::decode::TDecoded& decoded);
 
-// -l --json: {"path", "streams": [{"index", "kind", "size", "caption"}...]}, with "error" when
-// the listing could not be completed.
+// -l --json: {"path", "streams": [{"index", "kind", "size", "caption"}...]} ("sha256" too with
+// --hash, null where it could not be read whole), with "error" when the listing could not be
+// completed.
 [[nodiscard]] std::string ListingAsJson(
     const std::string& path, const std::vector<ListedStream>& streams, const std::string& error);
-
-// Takes --json out of the arguments before the first "--"; true when it was there.
-[[nodiscard]] bool TakeJsonOption(std::vector<std::string>& args);
 
 } // namespace sondrel::tools

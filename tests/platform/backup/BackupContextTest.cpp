@@ -2,8 +2,11 @@
 
 #include "BackupApi.h"
 
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using namespace sondrel::backup;
 using namespace win32;
@@ -82,6 +85,48 @@ TEST(BackupContext, ReadsMayEndAnywhere)
         BackupContext c = TwoStreams();
         EXPECT_EQ(ReadAll(c, chunk), expected) << "chunk " << chunk;
     }
+}
+
+// Copying to a file takes the current content only, never a header, and a content that fails
+// delivers what came before it and the failure.
+TEST(BackupContext, CopyToAFileStaysInsideTheCurrentContent)
+{
+    std::FILE* out = std::tmpfile();
+    ASSERT_NE(out, nullptr);
+    const int fd = ::fileno(out);
+    BackupContext c = TwoStreams();
+    BYTE buffer[64];
+    std::size_t done = 0;
+    DWORD error = 0;
+    EXPECT_FALSE(c.CopyContent(fd, 4, done, error)) << "at a header";
+    EXPECT_EQ(error, DWORD { ERROR_INVALID_PARAMETER });
+    ASSERT_TRUE(c.Read(buffer, 20, done, error));
+    ASSERT_TRUE(c.CopyContent(fd, 2, done, error));
+    EXPECT_EQ(done, 2u);
+    ASSERT_TRUE(c.CopyContent(fd, 100, done, error));
+    EXPECT_EQ(done, 3u) << "never into the next stream";
+    ASSERT_TRUE(c.CopyContent(fd, 100, done, error));
+    EXPECT_EQ(done, 0u);
+    ASSERT_TRUE(c.Read(buffer, 20, done, error));
+    EXPECT_EQ(DecodeStreamHeader(reinterpret_cast<BYTE(&)[20]>(buffer)).dwStreamId,
+        BACKUP_ALTERNATE_DATA);
+
+    BackupStreams failing;
+    BackupStream bad;
+    bad.Id = BACKUP_DATA;
+    bad.Size = 10;
+    bad.Content = std::make_unique<FailingContent>();
+    failing.push_back(std::move(bad));
+    BackupContext broken(std::move(failing));
+    ASSERT_TRUE(broken.Read(buffer, 20, done, error));
+    EXPECT_FALSE(broken.CopyContent(fd, 10, done, error));
+    EXPECT_EQ(done, 3u);
+    EXPECT_EQ(error, DWORD { ERROR_IO_DEVICE });
+
+    std::string written(16, '\0');
+    ASSERT_EQ(::pread(fd, written.data(), written.size(), 0), 8);
+    EXPECT_EQ(written.substr(0, 8), "hellofff");
+    std::fclose(out);
 }
 
 TEST(BackupContext, SeekStaysInsideTheCurrentContent)

@@ -7,6 +7,7 @@
 #include "TempDir.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -234,6 +235,26 @@ TEST_P(StreamContentContract, AReadMaySkipForward)
         = ReadPieces(middle, static_cast<std::size_t>(m_made.Size() - middle), 999, bytes);
     EXPECT_EQ(got.Error, 0u);
     EXPECT_EQ(bytes, m_made.Expected.substr(static_cast<std::size_t>(middle)));
+}
+
+// Copied into a file (inside the kernel where the content is a file's), a content gives the
+// same bytes as read, from its start or its middle, and fails where reading fails.
+TEST_P(StreamContentContract, ACopyToAFileHoldsWhatAReadGives)
+{
+    for (const Offset from : { Offset { 0 }, m_made.Size() / 2 }) {
+        if (from > 0 && m_made.Fails)
+            break;
+        std::FILE* out = std::tmpfile();
+        ASSERT_NE(out, nullptr);
+        const int fd = ::fileno(out);
+        const auto size = static_cast<std::size_t>(m_made.Size() - from);
+        const ContentRead got = m_made.Content().CopyTo(from, fd, size);
+        std::string bytes(got.Bytes, '\0');
+        EXPECT_EQ(::pread(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(got.Bytes));
+        std::fclose(out);
+        EXPECT_EQ(bytes, m_made.Expected.substr(static_cast<std::size_t>(from))) << from;
+        EXPECT_EQ(got.Error != 0, m_made.Fails) << from;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, StreamContentContract, ::testing::ValuesIn(kKinds),
