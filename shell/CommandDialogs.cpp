@@ -11,11 +11,13 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <thread>
 
 namespace sondrel::shell {
@@ -127,14 +129,24 @@ namespace {
             return answer;
         }
 
+        // A box is open on the GUI thread now.
+        [[nodiscard]] bool Asking() const { return m_asking; }
+
     private:
         template <class F> void OnGui(F&& body)
         {
             QMetaObject::invokeMethod(
-                m_context, std::forward<F>(body), Qt::BlockingQueuedConnection);
+                m_context,
+                [this, &body] {
+                    m_asking = true;
+                    const QScopeGuard asked([this] { m_asking = false; });
+                    body();
+                },
+                Qt::BlockingQueuedConnection);
         }
 
         QObject* m_context;
+        bool m_asking = false; // the GUI thread's
     };
 
     QString Bytes(std::uint64_t bytes)
@@ -218,10 +230,17 @@ fileops::Outcome TShellCommandUi::RunWithProgress(const std::string& title, cons
         done.store(true);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
-    QTimer::singleShot(ShowDelay, &dialog, [&] {
-        if (!done.load())
+    // A question asked before the dialog is due keeps it back: shown then, the modal dialog
+    // would cover the box the worker waits on.
+    std::function<void()> showUnlessDone = [&] {
+        if (done.load())
+            return;
+        if (questions.Asking())
+            QTimer::singleShot(100, &dialog, showUnlessDone);
+        else
             dialog.show();
-    });
+    };
+    QTimer::singleShot(ShowDelay, &dialog, showUnlessDone);
     loop.exec();
     worker.join();
     dialog.hide();

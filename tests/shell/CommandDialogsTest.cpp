@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -49,16 +50,30 @@ void OnPopup(const std::function<void(QMenu*)>& act, int waited = 0)
 
 // Clicks the button labelled `label` of the next message box, checking its "for all" box first
 // when asked.
-void AnswerNextBox(const QString& label, bool forAll, QString* seen = nullptr)
+// The open question box, wherever it is in the stack of modal windows.
+QMessageBox* OpenBox()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box != nullptr && box->isVisible())
+            return box;
+    return nullptr;
+}
+
+// Clicks `label` in the next box that opens; `covered` (when given) tells whether another
+// modal window stood over the box then.
+void AnswerNextBox(
+    const QString& label, bool forAll, QString* seen = nullptr, bool* covered = nullptr)
 {
     QTimer::singleShot(50, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QMessageBox* box = OpenBox();
         if (box == nullptr) {
-            AnswerNextBox(label, forAll, seen);
+            AnswerNextBox(label, forAll, seen, covered);
             return;
         }
         if (seen != nullptr)
             *seen = box->text();
+        if (covered != nullptr)
+            *covered = QApplication::activeModalWidget() != box;
         if (forAll && box->checkBox() != nullptr)
             box->checkBox()->setChecked(true);
         for (QAbstractButton* button : box->buttons())
@@ -123,6 +138,38 @@ private Q_SLOTS:
         QVERIFY(workerThread != std::this_thread::get_id());
         QCOMPARE(outcome.Made, std::vector<std::string> { "/y/a (copy)" });
         QVERIFY(clashText.contains(QStringLiteral("\"a\" already exists in /y")));
+    }
+
+    void aQuestionAskedBeforeTheDialogIsDueIsNeverCoveredByIt()
+    {
+        TShellCommandUi ui;
+        ui.ShowDelay = 100;
+        bool covered = true;
+        std::atomic<bool> asked = false;
+        // Answered well after the dialog was due, while the question is still open.
+        QTimer::singleShot(
+            400, [&] { AnswerNextBox(QStringLiteral("Skip"), false, nullptr, &covered); });
+        bool dialogShownAfter = false;
+        (void)ui.RunWithProgress("Copying", [&](fileops::Questions& questions, fileops::Progress&) {
+            (void)questions.OnClash({ "/x/a", "/y/a", false, false });
+            asked = true;
+            // The dialog comes once the box has gone.
+            for (int i = 0; i < 500 && !dialogShownAfter; ++i) {
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [&] {
+                        dialogShownAfter
+                            = qobject_cast<TProgressDialog*>(QApplication::activeModalWidget())
+                            != nullptr;
+                    },
+                    Qt::BlockingQueuedConnection);
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return fileops::Outcome {};
+        });
+        QVERIFY(asked);
+        QVERIFY2(!covered, "the progress dialog stood over the open question");
+        QVERIFY(dialogShownAfter);
     }
 
     void cancellingTheProgressDialogStopsTheWorkerAndWaitsForIt()
