@@ -241,8 +241,8 @@ namespace {
         for (const auto& record : keeper.Records)
             file.push_back(record.get());
         const streams::decode::TDecoded decoded = streams::DecodeRecord(info, file);
-        const ListedStream listed { index, info.Header.dwStreamId, info.Size(),
-            keeper.Captions[at], {} };
+        const ListedStream listed { index, info.Header.dwStreamId, info.Size(), keeper.Captions[at],
+            {} };
         output.Line(json ? DecodedAsJson(path, listed, decoded) : DecodedAsText(listed, decoded));
         if (!info.ReadError.empty())
             output.Error(path, "stream " + indexText + ": " + info.ReadError);
