@@ -30,30 +30,11 @@ namespace {
 
 } // namespace
 
-int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
-{
-    names.clear();
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const ssize_t size = List(target, nullptr, 0);
-        if (size < 0)
-            return errno == ENOTSUP ? 0 : errno;
-        if (size == 0)
-            return 0;
-        // Most items list a few short names; those need no heap for the raw list.
-        char shortList[1024];
-        std::vector<char> longList;
-        char* buffer = shortList;
-        if (static_cast<std::size_t>(size) > sizeof shortList) {
-            longList.resize(static_cast<std::size_t>(size));
-            buffer = longList.data();
-        }
-        const ssize_t got = List(target, buffer, static_cast<std::size_t>(size));
-        if (got < 0) {
-            if (errno == ERANGE)
-                continue;
-            return errno;
-        }
-        const auto end = buffer + got;
+namespace {
+
+    void SplitNames(const char* buffer, ssize_t length, std::vector<std::string>& names)
+    {
+        const char* end = buffer + length;
         names.reserve(static_cast<std::size_t>(std::count(buffer, end, '\0')));
         const char* start = buffer;
         for (const char* at = buffer; at < end; ++at) {
@@ -63,6 +44,39 @@ int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
                 start = at + 1;
             }
         }
+    }
+
+} // namespace
+
+int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
+{
+    names.clear();
+    // Most items list a few short names: one call into a buffer on the stack finds them all,
+    // and only a longer list is measured first.
+    char shortList[1024];
+    const ssize_t quick = List(target, shortList, sizeof shortList);
+    if (quick >= 0) {
+        SplitNames(shortList, quick, names);
+        return 0;
+    }
+    if (errno == ENOTSUP)
+        return 0;
+    if (errno != ERANGE)
+        return errno;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const ssize_t size = List(target, nullptr, 0);
+        if (size < 0)
+            return errno == ENOTSUP ? 0 : errno;
+        if (size == 0)
+            return 0;
+        std::vector<char> longList(static_cast<std::size_t>(size));
+        const ssize_t got = List(target, longList.data(), longList.size());
+        if (got < 0) {
+            if (errno == ERANGE)
+                continue;
+            return errno;
+        }
+        SplitNames(longList.data(), got, names);
         return 0;
     }
     return ERANGE;

@@ -96,12 +96,6 @@ namespace {
         int m_writeError = 0;
     };
 
-    bool IsCount(const std::string& text)
-    {
-        return !text.empty()
-            && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    }
-
     class NamedStreamSeen final : public streams::TStreamSink
     {
     public:
@@ -124,9 +118,10 @@ namespace {
     bool CountItem(Output& output, const BytePath& path, bool namedOnly)
     {
         NamedStreamSeen seen;
-        const std::string text = streams::WalkStreams(path, false, &seen);
-        if (!IsCount(text)) {
-            std::string message = streams::WithoutLineBreak(text);
+        const streams::TWalkResult counted
+            = streams::WalkItemStreams(path, streams::TWalkMode::Count, &seen);
+        if (!counted.Ok()) {
+            std::string message = streams::WithoutLineBreak(streams::WalkErrorText(counted.Error));
             // The name exists (a listing shows it); what is missing is where it leads.
             if (BytePath target; platform::IsDanglingLink(path, target))
                 message = "link target missing: " + EscapeForLine(target);
@@ -136,7 +131,7 @@ namespace {
             return false;
         }
         if (!namedOnly || seen.Seen())
-            output.Line(EscapeForLine(path) + "\t" + text + "\n");
+            output.Line(EscapeForLine(path) + "\t" + std::to_string(counted.Count) + "\n");
         return true;
     }
 
@@ -174,6 +169,7 @@ namespace {
         }
     }
 
+    // Headers only: the listing shows kinds, sizes and names, so no content is loaded.
     int ListStreams(Output& output, const BytePath& path)
     {
         class Printer final : public streams::TStreamSink
@@ -183,22 +179,26 @@ namespace {
                 : m_output(out)
             {
             }
-            void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string& caption,
+            void AddStream(std::unique_ptr<streams::StreamInfo>, const std::string&,
                 const std::string&, int) override
             {
-                m_output.Line(std::to_string(m_index++) + "\t"
-                    + std::to_string(info->Header.dwStreamId) + "\t" + std::to_string(info->Size())
-                    + "\t" + EscapeForLine(caption) + "\n");
             }
             void SelectFirstStream() override { }
+            void CountedStream(const streams::StreamInfo& info) override
+            {
+                m_output.Line(std::to_string(m_index++) + "\t"
+                    + std::to_string(info.Header.dwStreamId) + "\t" + std::to_string(info.Size())
+                    + "\t" + EscapeForLine(streams::StreamCaption(info)) + "\n");
+            }
 
         private:
             Output& m_output;
             std::uint64_t m_index = 0;
         } printer(output);
-        const std::string text = streams::WalkStreams(path, true, &printer);
-        if (!IsCount(text))
-            output.Error(path, streams::WithoutLineBreak(text));
+        const streams::TWalkResult listed
+            = streams::WalkItemStreams(path, streams::TWalkMode::Headers, &printer);
+        if (!listed.Ok())
+            output.Error(path, streams::WithoutLineBreak(streams::WalkErrorText(listed.Error)));
         return output.Status();
     }
 
