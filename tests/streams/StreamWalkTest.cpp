@@ -51,6 +51,30 @@ public:
     int Selections = 0;
 };
 
+// Runs `body` in a child process (whose privileges it may change) and returns what it returned.
+std::string InChild(const std::function<std::string()>& body)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const std::string result = body();
+        (void)!::write(pipeFds[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string result;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (child > 0)
+        ::waitpid(child, &status, 0);
+    return result;
+}
+
 class StreamWalk : public ::testing::Test
 {
 protected:
@@ -250,11 +274,7 @@ TEST_F(StreamWalk, AFileTheUserCannotReadIsAnErrorNotACount)
     const std::string file = m_dir / "secret";
     WriteFile(file, "x");
     ASSERT_EQ(::chmod(file.c_str(), 0), 0);
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const std::string result = InChild([&file] {
         // Drop the capabilities that let root read anything, from the effective set only.
         __user_cap_header_struct header { _LINUX_CAPABILITY_VERSION_3, 0 };
         __user_cap_data_struct data[2] {};
@@ -263,18 +283,8 @@ TEST_F(StreamWalk, AFileTheUserCannotReadIsAnErrorNotACount)
                 data[cap / 32].effective &= ~(1u << (cap % 32));
             (void)::syscall(SYS_capset, &header, data);
         }
-        const std::string result = WalkStreams(file, false, nullptr);
-        (void)!::write(pipeFds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string result;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+        return WalkStreams(file, false, nullptr);
+    });
     EXPECT_EQ(result, std::string(std::strerror(EACCES)) + "\r\n");
 }
 
@@ -443,28 +453,12 @@ namespace {
 // and returns what it returned.
 std::string AsNobody(const std::function<std::string()>& walk)
 {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return "pipe failed";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::string result = "cannot become nobody";
-        if (::setgroups(0, nullptr) == 0 && ::setresgid(65534, 65534, 65534) == 0
-            && ::setresuid(65534, 65534, 65534) == 0)
-            result = walk();
-        (void)!::write(pipeFds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string result;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    if (child > 0)
-        ::waitpid(child, &status, 0);
-    return result;
+    return InChild([&walk] {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
+            || ::setresuid(65534, 65534, 65534) != 0)
+            return std::string("cannot become nobody");
+        return walk();
+    });
 }
 
 // An access ACL (the kernel's xattr form): owner rw, the named user `uid` nothing, group, mask
