@@ -5,6 +5,7 @@
 #include "ItemStreams.h"
 #include "PosixAcl.h"
 #include "ReadAccess.h"
+#include "RecentStat.h"
 #include "SafeOpen.h"
 
 #include <algorithm>
@@ -113,7 +114,8 @@ namespace {
         struct stat st
         {
         };
-        if (::lstat(path.c_str(), &st) != 0)
+        // The namespace may have just looked at the item for its attributes.
+        if (!sondrel::platform::TakeLstat(path, st) && ::lstat(path.c_str(), &st) != 0)
             return errno;
         if (S_ISLNK(st.st_mode)) {
             if (IsUnsupportedNtfsReparsePoint(path, st.st_dev)) {

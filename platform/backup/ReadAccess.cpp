@@ -42,8 +42,6 @@ int CheckReadable(
     const std::string& path, const struct stat& st, bool localPermissions, bool hasAcl)
 {
     if (localPermissions) {
-        if (ReadsEverything())
-            return 0;
         // With an ACL the group bits are its mask and named entries may decide for others.
         if (::geteuid() == st.st_uid) {
             if (st.st_mode & S_IRUSR)
@@ -54,6 +52,9 @@ int CheckReadable(
             if (member >= 0 && (st.st_mode & (member ? S_IRGRP : S_IROTH)))
                 return 0;
         }
+        // Where the bits refuse, the capabilities may still allow: asked only then.
+        if (ReadsEverything())
+            return 0;
     }
     // Refused by the bits (the kernel gives the reason), or not for the bits alone to say.
     return ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0 ? 0 : errno;

@@ -1,6 +1,7 @@
 // Counting and listing the streams of real files.
 #include "StreamWalk.h"
 
+#include "RecentStat.h"
 #include "StreamKinds.h"
 #include "TempDir.h"
 
@@ -510,4 +511,29 @@ TEST_F(StreamWalk, ACountRefusesWhatTheUserCouldNotOpen)
     const std::string open = m_dir / "open";
     WriteFile(open, "o");
     EXPECT_EQ(AsNobody([&] { return WalkStreams(open, false, nullptr); }), "2");
+}
+
+TEST_F(StreamWalk, TheNamespacesStatServesOneCountOfThatPathOnly)
+{
+    const std::string file = m_dir / "file";
+    WriteFile(file, "content");
+    const std::string other = m_dir / "other";
+    WriteFile(other, "");
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    sondrel::platform::RememberLstat(file, st);
+    // Another path is counted from its own stat: no data stream for an empty file.
+    EXPECT_EQ(WalkStreams(other, false, nullptr), "1");
+    // The remembered stat is gone: the file turned folder is seen as it is now.
+    ASSERT_EQ(::unlink(file.c_str()), 0);
+    ASSERT_EQ(::mkdir(file.c_str(), 0755), 0);
+    EXPECT_EQ(WalkStreams(file, false, nullptr), "1");
+    ASSERT_EQ(::rmdir(file.c_str()), 0);
+    WriteFile(file, "content");
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    sondrel::platform::RememberLstat(file, st);
+    EXPECT_EQ(WalkStreams(file, false, nullptr), "2");
+    EXPECT_FALSE(sondrel::platform::TakeLstat(file, st)); // taken once
 }
