@@ -344,8 +344,15 @@ namespace {
     {
         if (item->Driver != NtfsDriver::Ntfs3g)
             return;
+        // The attribute bits are four bytes: read at once, their size asked only if they are not.
+        BYTE bits4[4] {};
         std::vector<BYTE> attrib;
-        if (ReadXattr(target, kNtfsAttrib, attrib) == 0 && attrib.size() >= 4) {
+        const std::int64_t quick = ReadSmallXattr(target, kNtfsAttrib, bits4, sizeof bits4);
+        if (quick == sizeof bits4)
+            attrib.assign(bits4, bits4 + sizeof bits4);
+        else if (quick == -ERANGE || quick == -EIO)
+            (void)ReadXattr(target, kNtfsAttrib, attrib);
+        if (attrib.size() >= 4) {
             const std::uint32_t bits = attrib[0] | attrib[1] << 8 | attrib[2] << 16
                 | static_cast<std::uint32_t>(attrib[3]) << 24;
             if (bits & kFileAttributeReparsePoint) {

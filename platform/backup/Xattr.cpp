@@ -88,6 +88,13 @@ std::int64_t XattrSize(const XattrTarget& target, const char* name)
     return size < 0 ? -std::int64_t { errno } : std::int64_t { size };
 }
 
+std::int64_t ReadSmallXattr(
+    const XattrTarget& target, const char* name, void* value, std::size_t size)
+{
+    const ssize_t got = Get(target, name, value, size);
+    return got < 0 ? -std::int64_t { errno } : std::int64_t { got };
+}
+
 int ReadXattr(const XattrTarget& target, const char* name, std::vector<std::uint8_t>& value)
 {
     value.clear();

@@ -26,4 +26,9 @@ struct XattrTarget
 [[nodiscard]] int ReadXattr(
     const XattrTarget& target, const char* name, std::vector<std::uint8_t>& value);
 
+// A value known to be small, read straight into `value` without asking its size first; the
+// bytes read, or -errno (ERANGE or, on ntfs-3g, EIO when it is longer than `size`).
+[[nodiscard]] std::int64_t ReadSmallXattr(
+    const XattrTarget& target, const char* name, void* value, std::size_t size);
+
 } // namespace sondrel::backup
