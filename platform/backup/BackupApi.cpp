@@ -140,6 +140,7 @@ namespace {
         item.Listed = true;
         const bool hasAcl = item.ListError != 0
             || std::find(item.Names.begin(), item.Names.end(), kPosixAclAccess) != item.Names.end();
+        item.Driver = DetectNtfsDriver(target, item.Device);
         return CheckReadable(path, st, PermissionsAreLocal(target, item.Device), hasAcl);
     }
 
@@ -174,7 +175,8 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD /*desiredAccess*/, DWORD /*shareMode*/
         SetLastError(Win32ErrorFromErrno(error));
         return INVALID_HANDLE_VALUE;
     }
-    item->Driver = sondrel::backup::DetectNtfsDriver(item->Target(), item->Device);
+    if (!item->Listed) // a count's examination has found the driver already
+        item->Driver = sondrel::backup::DetectNtfsDriver(item->Target(), item->Device);
     auto* handle = new OpenHandle { std::move(item) };
     std::lock_guard lock(sondrel::backup::s_handlesMutex);
     sondrel::backup::s_handles.insert(handle);

@@ -372,14 +372,9 @@ CollectedStreams CollectStreams(const ItemRef& item, bool processSecurity)
 {
     // One copy of the path for all the calls on this item.
     const XattrTarget target = item->Target();
-    std::vector<std::string> listed;
-    int listError = 0;
-    if (item->Listed) {
-        listed = item->Names;
-        listError = item->ListError;
-    } else {
-        listError = ListXattrs(target, listed);
-    }
+    std::vector<std::string> listedHere;
+    const int listError = item->Listed ? item->ListError : ListXattrs(target, listedHere);
+    const std::vector<std::string>& listed = item->Listed ? item->Names : listedHere;
     CollectedStreams collected;
     BackupStreams& streams = collected.Streams;
     // Security, data, EA, the listed names, reparse data and object id: one allocation.

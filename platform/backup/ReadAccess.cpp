@@ -42,6 +42,10 @@ int CheckReadable(
     const std::string& path, const struct stat& st, bool localPermissions, bool hasAcl)
 {
     if (localPermissions) {
+        // Readable by owner, group and others alike (most items): whoever asks may read.
+        constexpr mode_t kAllRead = S_IRUSR | S_IRGRP | S_IROTH;
+        if (!hasAcl && (st.st_mode & kAllRead) == kAllRead)
+            return 0;
         // With an ACL the group bits are its mask and named entries may decide for others.
         if (::geteuid() == st.st_uid) {
             if (st.st_mode & S_IRUSR)
