@@ -2,6 +2,7 @@
 
 #include "BackupContext.h"
 #include "BackupItem.h"
+#include "FolderScope.h"
 #include "ItemStreams.h"
 #include "PosixAcl.h"
 #include "ReadAccess.h"
@@ -114,8 +115,16 @@ namespace {
         struct stat st
         {
         };
+        // Inside a folder being counted the name is resolved in the folder alone.
+        const char* name = nullptr;
+        const int folder = ScopedFolder(path, name);
+        auto statItem = [&](int flags) {
+            return folder >= 0 ? ::fstatat(folder, name, &st, flags)
+                : flags != 0   ? ::lstat(path.c_str(), &st)
+                               : ::stat(path.c_str(), &st);
+        };
         // The namespace may have just looked at the item for its attributes.
-        if (!sondrel::platform::TakeLstat(path, st) && ::lstat(path.c_str(), &st) != 0)
+        if (!sondrel::platform::TakeLstat(path, st) && statItem(AT_SYMLINK_NOFOLLOW) != 0)
             return errno;
         if (S_ISLNK(st.st_mode)) {
             if (IsUnsupportedNtfsReparsePoint(path, st.st_dev)) {
@@ -123,7 +132,7 @@ namespace {
                 Fill(item, st);
                 return 0;
             }
-            if (::stat(path.c_str(), &st) != 0)
+            if (statItem(0) != 0)
                 return errno;
         }
         Fill(item, st);
@@ -135,7 +144,11 @@ namespace {
             item.Type = BackupItem::Kind::Special;
         if (item.Type == BackupItem::Kind::Special)
             return 0;
-        const XattrTarget target = item.Target();
+        XattrTarget target = item.Target();
+        if (folder >= 0) {
+            target.DirFd = folder;
+            target.NameAt = static_cast<std::size_t>(name - path.c_str());
+        }
         item.ListError = ListXattrs(target, item.Names);
         item.Listed = true;
         const bool hasAcl = item.ListError != 0

@@ -3,11 +3,20 @@
 #include <algorithm>
 #include <cerrno>
 
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace sondrel::backup {
 
 namespace {
+
+#ifdef SYS_listxattrat
+    constexpr long kListxattrat = SYS_listxattrat;
+#else
+    constexpr long kListxattrat = 465; // the same on every architecture
+#endif
 
     ssize_t Get(const XattrTarget& t, const char* name, void* value, std::size_t size)
     {
@@ -21,6 +30,15 @@ namespace {
     {
         if (t.Fd >= 0)
             return ::flistxattr(t.Fd, list, size);
+        // listxattrat (Linux 6.13) resolves one name in the folder; older kernels lack it.
+        static bool s_noListAt = false;
+        if (t.DirFd >= 0 && !s_noListAt) {
+            const long got = ::syscall(kListxattrat, t.DirFd, t.Path.c_str() + t.NameAt,
+                t.FollowLinks ? 0 : AT_SYMLINK_NOFOLLOW, list, size);
+            if (got >= 0 || errno != ENOSYS)
+                return static_cast<ssize_t>(got);
+            s_noListAt = true;
+        }
         return t.FollowLinks ? ::listxattr(t.Path.c_str(), list, size)
                              : ::llistxattr(t.Path.c_str(), list, size);
     }

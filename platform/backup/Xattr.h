@@ -13,6 +13,10 @@ struct XattrTarget
     int Fd = -1; // used when >= 0
     std::string Path;
     bool FollowLinks = true;
+    // When >= 0 (and Fd is not), names are listed relative to this folder descriptor, by the
+    // part of Path from NameAt on.
+    int DirFd = -1;
+    std::size_t NameAt = 0;
 };
 
 // The names, in the order the file system lists them. Returns 0 or errno.

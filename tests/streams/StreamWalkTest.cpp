@@ -1,6 +1,7 @@
 // Counting and listing the streams of real files.
 #include "StreamWalk.h"
 
+#include "FolderScope.h"
 #include "RecentStat.h"
 #include "StreamKinds.h"
 #include "TempDir.h"
@@ -536,4 +537,33 @@ TEST_F(StreamWalk, TheNamespacesStatServesOneCountOfThatPathOnly)
     sondrel::platform::RememberLstat(file, st);
     EXPECT_EQ(WalkStreams(file, false, nullptr), "2");
     EXPECT_FALSE(sondrel::platform::TakeLstat(file, st)); // taken once
+}
+
+TEST_F(StreamWalk, CountsInsideAFolderScopeAgreeWithCountsByPath)
+{
+    const std::string file = m_dir / "file";
+    WriteFile(file, "content");
+    ASSERT_TRUE(SetXattr(file, "user.one", "1"));
+    const std::string folder = m_dir / "folder";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ASSERT_TRUE(SetXattr(folder, "user.note", "n"));
+    WriteFile(folder + "/inner", "i");
+    ASSERT_EQ(::symlink("file", (m_dir / "link").c_str()), 0);
+    ASSERT_EQ(::symlink("gone", (m_dir / "dangling").c_str()), 0);
+    const std::vector<std::string> paths { file, folder, folder + "/inner", m_dir / "link",
+        m_dir / "dangling", m_dir / "missing", m_dir.Path() + "/.", m_dir.Path() };
+    std::vector<std::string> byPath;
+    for (const std::string& path : paths)
+        byPath.push_back(WalkStreams(path, false, nullptr));
+    EXPECT_EQ(byPath[0], "3");
+    EXPECT_EQ(byPath[3], "3"); // the link's target
+    {
+        const sondrel::backup::TFolderScope scope(m_dir.Path());
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            EXPECT_EQ(WalkStreams(paths[i], false, nullptr), byPath[i]) << paths[i];
+        // A name that went away under the scope is missing, as by its path.
+        ASSERT_EQ(::unlink(file.c_str()), 0);
+        EXPECT_EQ(
+            WalkStreams(file, false, nullptr), WalkStreams(m_dir / "missing", false, nullptr));
+    }
 }

@@ -2,12 +2,14 @@
 
 #include "Directory.h"
 #include "Escape.h"
+#include "FolderScope.h"
 #include "HexDump.h"
 #include "StreamWalk.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -147,9 +149,20 @@ namespace {
         std::vector<Pending> stack { { root, true } };
         std::vector<platform::DirectoryEntry> entries;
         bool isRoot = true;
+        // The items of one folder are counted by their names in it.
+        std::unique_ptr<backup::TFolderScope> scope;
+        std::string scopeFolder;
         while (!stack.empty() && !output.WriteFailed()) {
             Pending next = std::move(stack.back());
             stack.pop_back();
+            if (const auto slash = next.Path.rfind('/'); slash != std::string::npos) {
+                std::string folder = next.Path.substr(0, slash == 0 ? 1 : slash);
+                if (!scope || folder != scopeFolder) {
+                    scope.reset();
+                    scope = std::make_unique<backup::TFolderScope>(folder);
+                    scopeFolder = std::move(folder);
+                }
+            }
             const bool opened = CountItem(output, next.Path, namedOnly);
             if (!next.Descend)
                 continue;
