@@ -7,13 +7,14 @@
 
 namespace sondrel::bench {
 
-// The calls the backup reader makes to count one regular file's streams, written out flat;
-// returns the stream count, which must agree with the product's. `mountTable` is an open
-// /proc/self/mountinfo, polled on ntfs-3g as the product does.
-[[nodiscard]] std::uint64_t CountBySameSyscalls(const std::string& path, int mountTable);
+// The calls that carry a regular file's stream count, written out flat: one fstatat of `name`
+// in the open folder `folder` and one listxattr of `path` (on ntfs-3g, when `ntfs3g`, the probes
+// of its metadata too); returns the stream count, which must agree with the product's.
+[[nodiscard]] std::uint64_t CountByNeededCalls(
+    int folder, const char* name, const std::string& path, bool ntfs3g);
 
-// The process's open /proc/self/mountinfo for CountBySameSyscalls.
-[[nodiscard]] int MountTableFd();
+// Whether `path` lies on a FUSE file system (as ntfs-3g mounts do).
+[[nodiscard]] bool OnFuse(const std::string& path);
 
 // Every name of `folder` from readdir, copied, and one lstat of each; returns a checksum of
 // the name bytes and writable items, for the namespace's enumeration to agree with.

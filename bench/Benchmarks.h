@@ -15,6 +15,10 @@ struct RatioTarget
     // The ratio is divided by this: for the same work at two sizes, the growth in items, so
     // that 1 means linear growth of the time.
     double Scale = 1;
+    // When set, the ratio is divided by that of these two as well: a growth measured against
+    // the baseline's own growth.
+    std::string OverProduct {};
+    std::string OverBaseline {};
 };
 
 // A counter a benchmark reports (the median over repetitions) that must not exceed a limit.
@@ -25,9 +29,9 @@ struct CounterTarget
     double Limit = 0;
 };
 
-// Counting every file of `files` (WalkStreams without a sink) against a loop making the same
-// system calls, and against a bare stat + listxattr loop. On an ntfs-3g mount the mirrored loop
-// makes the ntfs-3g probes too, as the product does there.
+// Counting every file of `files` (WalkStreams without a sink; all in one folder) against a loop
+// making only the calls that carry the count: fstatat + listxattr, and on an ntfs-3g mount the
+// probes of its metadata.
 void RegisterCountBenchmarks(const std::string& family, const std::vector<std::string>& files,
     std::vector<RatioTarget>& targets);
 
@@ -49,10 +53,15 @@ void RegisterShellEnumBenchmarks(
 void RegisterShellListBenchmarks(const std::string& small, int smallCount, const std::string& large,
     int largeCount, const std::string& empty, std::vector<RatioTarget>& targets);
 
-// The main window opening `folder` in its file list with the stream count of every item,
-// against readdir + lstat followed by the mirrored count loop over the same folder.
-void RegisterMainWindowBenchmarks(const std::string& family, const std::string& folder,
+// The main window opening `folder` (of `count` items) in its file list with the stream count of
+// every item, against readdir with openat, fstat, flistxattr and close per name.
+void RegisterMainWindowBenchmarks(const std::string& family, const std::string& folder, int count,
     const std::string& empty, std::vector<RatioTarget>& targets);
+
+// The per-file time of the window's family `large` over that of `small`, relative to the same
+// growth of their baselines (1 is the baseline's own growth).
+void RegisterMainWindowGrowth(const std::string& small, int smallCount, const std::string& large,
+    int largeCount, std::vector<RatioTarget>& targets);
 
 // The main window selecting the file `path` (one 16 MB data stream) until the dump of its data
 // stream is painted, against reading its 16 MB into a new buffer.

@@ -1,6 +1,6 @@
 // The main window opening a folder in its file list, which counts every item's streams as the
-// item is inserted, against what a hand-written program would do for the same table: readdir
-// with one lstat per name, then the count's own system calls for each file.
+// item is inserted, against what a hand-written program would do for the same table: readdir,
+// then for each name openat, fstat, flistxattr and close.
 
 #include "Baselines.h"
 #include "Benchmarks.h"
@@ -12,29 +12,51 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace sondrel::bench {
 
 namespace {
 
-    // The paths of the folder's entries, for the mirrored count.
-    std::vector<std::string> Entries(const std::string& folder)
+    // The names of the folder's entries and, for each, the streams a table of counts needs:
+    // the security stream, the data of a non-empty regular file and each user.* name.
+    std::uint64_t OpenStatList(const std::string& folder)
     {
-        std::vector<std::string> paths;
         DIR* dir = ::opendir(folder.c_str());
         if (dir == nullptr)
-            return paths;
+            return 0;
+        const int dirFd = ::dirfd(dir);
+        std::uint64_t streams = 0;
         while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                paths.push_back(folder + "/" + name);
+            const char* name = entry->d_name;
+            if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                continue;
+            const int fd = ::openat(dirFd, name, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            struct stat st
+            {
+            };
+            ::fstat(fd, &st);
+            char names[4096];
+            const ssize_t listed = ::flistxattr(fd, names, sizeof names);
+            ::close(fd);
+            streams += 1 + (S_ISREG(st.st_mode) && st.st_size > 0);
+            for (ssize_t at = 0; at < listed;
+                 at += static_cast<ssize_t>(std::strlen(names + at)) + 1)
+                streams += std::string_view(names + at).starts_with("user.");
         }
         ::closedir(dir);
-        return paths;
+        return streams;
     }
 
     // The sum of the Streams column, to hold against the mirrored count.
@@ -73,55 +95,51 @@ namespace {
         state.SetItemsProcessed(state.iterations() * count);
     }
 
-    std::uint64_t ListAndCount(const std::string& folder, const std::vector<std::string>& files)
-    {
-        std::uint64_t sum = ReaddirStat(folder);
-        const int table = MountTableFd();
-        for (const std::string& path : files)
-            sum += CountBySameSyscalls(path, table);
-        return sum;
-    }
-
 } // namespace
 
-void RegisterMainWindowBenchmarks(const std::string& family, const std::string& folder,
+void RegisterMainWindowBenchmarks(const std::string& family, const std::string& folder, int count,
     const std::string& empty, std::vector<RatioTarget>& targets)
 {
-    static std::vector<std::string> files;
-    files = Entries(folder);
-    const int count = static_cast<int>(files.size());
     {
-        // The mirror is only a baseline if it finds what the window shows.
+        // The loop is only a baseline if it finds what the window shows.
         app::TMainForm form;
         form.FileList->Folder().SetPathName(folder);
         form.show();
         QCoreApplication::sendPostedEvents();
-        std::uint64_t mirrored = 0;
-        for (const std::string& path : files)
-            mirrored += CountBySameSyscalls(path, MountTableFd());
+        const std::uint64_t mirrored = OpenStatList(folder);
         const std::uint64_t shown = ShownStreams(form);
         if (shown != mirrored)
             std::fprintf(stderr,
-                "warning: %s: the mirrored loop counts %llu streams, the window shows %llu\n",
+                "warning: %s: the hand-written loop counts %llu streams, the window shows %llu\n",
                 family.c_str(), static_cast<unsigned long long>(mirrored),
                 static_cast<unsigned long long>(shown));
     }
     const std::string product = family + "/TMainForm";
-    const std::string baseline = family + "/readdir_stat+same_syscalls";
+    const std::string baseline = family + "/openat_fstat_flistxattr";
     benchmark::RegisterBenchmark(product.c_str(),
         [folder, empty, count](
             benchmark::State& state) { OpenFolder(state, folder, empty, count); })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark(baseline.c_str(),
-        [folder](benchmark::State& state) {
+        [folder, count](benchmark::State& state) {
             for (auto _ : state)
-                benchmark::DoNotOptimize(ListAndCount(folder, files));
-            state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(files.size()));
+                benchmark::DoNotOptimize(OpenStatList(folder));
+            state.SetItemsProcessed(state.iterations() * count);
         })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     targets.push_back({ product, baseline, 2.0 });
+}
+
+void RegisterMainWindowGrowth(const std::string& small, int smallCount, const std::string& large,
+    int largeCount, std::vector<RatioTarget>& targets)
+{
+    const double growth = static_cast<double>(largeCount) / smallCount;
+    RatioTarget perFile { large + "/TMainForm", small + "/TMainForm", 1.2, growth };
+    perFile.OverProduct = large + "/openat_fstat_flistxattr";
+    perFile.OverBaseline = small + "/openat_fstat_flistxattr";
+    targets.push_back(perFile);
 }
 
 } // namespace sondrel::bench

@@ -52,11 +52,21 @@ int RatioReporter::PrintRatios(const std::vector<RatioTarget>& targets, std::FIL
         const auto base = m_times.find(target.Baseline);
         if (ours == m_times.end() || base == m_times.end() || base->second.Value <= 0)
             continue;
-        const double ratio = ours->second.Value / base->second.Value / target.Scale;
+        double ratio = ours->second.Value / base->second.Value / target.Scale;
+        if (!target.OverProduct.empty()) {
+            const auto overOurs = m_times.find(target.OverProduct);
+            const auto overBase = m_times.find(target.OverBaseline);
+            if (overOurs == m_times.end() || overBase == m_times.end()
+                || overOurs->second.Value <= 0)
+                continue;
+            ratio /= overOurs->second.Value / overBase->second.Value / target.Scale;
+        }
         std::fprintf(out, "  %-36s / %-36s %8.3f %s / %8.3f %s", target.Product.c_str(),
             target.Baseline.c_str(), ours->second.Value, ours->second.Unit.c_str(),
             base->second.Value, base->second.Unit.c_str());
-        if (target.Scale != 1)
+        if (!target.OverProduct.empty())
+            std::fprintf(out, " over the baselines' growth");
+        else if (target.Scale != 1)
             std::fprintf(out, " / %g", target.Scale);
         std::fprintf(out, " = %5.2fx", ratio);
         if (target.Limit > 0) {

@@ -100,7 +100,14 @@ int main(int argc, char** argv)
     RegisterShellEnumBenchmarks("shell_enum_10000", data + "/many", targets);
     RegisterShellListBenchmarks(
         fewEmpty, kFewEmptyFiles, manyEmpty, kManyEmptyFiles, none, targets);
-    RegisterMainWindowBenchmarks("main_window_open_10000", data + "/many", none, targets);
+    RegisterMainWindowBenchmarks(
+        "main_window_open_10000", data + "/many", kLocalFiles, none, targets);
+    RegisterMainWindowBenchmarks(
+        "main_window_open_empty_10000", fewEmpty, kFewEmptyFiles, none, targets);
+    RegisterMainWindowBenchmarks(
+        "main_window_open_empty_100000", manyEmpty, kManyEmptyFiles, none, targets);
+    RegisterMainWindowGrowth("main_window_open_empty_10000", kFewEmptyFiles,
+        "main_window_open_empty_100000", kManyEmptyFiles, targets);
     RegisterSelectDumpBenchmarks("select_dump_16MB", big, targets);
     if (!onNtfs.Files.empty())
         RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);

@@ -13,7 +13,7 @@ TStreamReader::TStreamReader(const BytePath& path)
     : m_file(OpenForBackup(path))
 {
     if (m_file == INVALID_HANDLE_VALUE)
-        m_openError = WithoutLineBreak(ErrorText(GetLastError()));
+        m_openError = WithoutLineBreak(WalkErrorText(GetLastError()));
 }
 
 TStreamReader::TStreamReader(const BytePath& path, std::uint64_t index)
@@ -46,7 +46,7 @@ bool TStreamReader::NextStream()
     DWORD failure = ERROR_SUCCESS;
     if (!ReadStreamHead(m_info, m_file, &m_context, failure)) {
         if (failure != ERROR_SUCCESS)
-            m_openError = WithoutLineBreak(ErrorText(failure));
+            m_openError = WithoutLineBreak(WalkErrorText(failure));
         return false;
     }
     m_hasStream = true;
@@ -64,7 +64,7 @@ template <typename Call> std::size_t TStreamReader::Transfer(std::size_t count, 
         return 0;
     DWORD done = 0;
     if (!call(static_cast<DWORD>(want), done))
-        m_error = WithoutLineBreak(ErrorText(GetLastError()));
+        m_error = WithoutLineBreak(WalkErrorText(GetLastError()));
     else if (done < want)
         m_endedEarly = true;
     m_position += done;

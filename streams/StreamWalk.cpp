@@ -20,7 +20,7 @@ namespace {
 
 } // namespace
 
-std::string ErrorText(DWORD code)
+std::string WalkErrorText(DWORD code)
 {
     char buffer[200];
     if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, LANG_USER_DEFAULT, buffer,
@@ -123,7 +123,7 @@ bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* conte
         *loadBudget -= n;
     // A read that succeeds short has reached the honest end of a pseudo file's content.
     if (!ok)
-        info.ReadError = WithoutLineBreak(ErrorText(GetLastError()));
+        info.ReadError = WithoutLineBreak(WalkErrorText(GetLastError()));
     MarkTruncation(info.Data.get(), 0, info.DataLength, info.Size());
     if (info.Size() > info.DataLength)
         Skip(file, info.Size() - info.DataLength, context);
@@ -152,10 +152,10 @@ std::string StreamCaption(const StreamInfo& info)
     return caption;
 }
 
-HANDLE OpenForBackup(const BytePath& path)
+HANDLE OpenForBackup(const BytePath& path, DWORD flags)
 {
     return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_POSIX_SEMANTICS, nullptr);
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_POSIX_SEMANTICS | flags, nullptr);
 }
 
 void EndWalk(HANDLE file, LPVOID* context)
@@ -163,12 +163,53 @@ void EndWalk(HANDLE file, LPVOID* context)
     (void)BackupRead(file, nullptr, 0, nullptr, TRUE, TRUE, context);
 }
 
+namespace {
+
+    // One walk's handle and backup context: the context is released before the handle is
+    // closed, at the end of the scope at the latest, so a sink that throws leaks neither.
+    class TBackupWalk
+    {
+    public:
+        explicit TBackupWalk(const BytePath& path, DWORD flags = 0)
+            : m_file(OpenForBackup(path, flags))
+            , m_openError(m_file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS)
+        {
+        }
+        TBackupWalk(const TBackupWalk&) = delete;
+        TBackupWalk& operator=(const TBackupWalk&) = delete;
+        ~TBackupWalk()
+        {
+            if (m_file == INVALID_HANDLE_VALUE)
+                return;
+            End();
+            CloseHandle(m_file);
+        }
+
+        [[nodiscard]] DWORD OpenError() const { return m_openError; }
+        [[nodiscard]] HANDLE File() const { return m_file; }
+        [[nodiscard]] LPVOID* Context() { return &m_context; }
+
+        // Releases the context; the handle stays open until the scope ends.
+        void End()
+        {
+            if (m_context != nullptr)
+                EndWalk(m_file, &m_context);
+        }
+
+    private:
+        HANDLE m_file;
+        DWORD m_openError;
+        LPVOID m_context = nullptr;
+    };
+
+} // namespace
+
 TSingleStream ReadStreamAt(const BytePath& path, std::uint64_t index)
 {
     TSingleStream result;
     HANDLE file = OpenForBackup(path);
     if (file == INVALID_HANDLE_VALUE) {
-        result.OpenError = ErrorText(GetLastError());
+        result.OpenError = WalkErrorText(GetLastError());
         return result;
     }
     LPVOID context = nullptr;
@@ -177,7 +218,7 @@ TSingleStream ReadStreamAt(const BytePath& path, std::uint64_t index)
         DWORD failure = ERROR_SUCCESS;
         if (!ReadNextStream(*info, file, i != index, &context, nullptr, &failure)) {
             if (failure != ERROR_SUCCESS)
-                result.OpenError = ErrorText(failure);
+                result.OpenError = WalkErrorText(failure);
             break;
         }
         if (i == index)
@@ -188,24 +229,26 @@ TSingleStream ReadStreamAt(const BytePath& path, std::uint64_t index)
     return result;
 }
 
-std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink)
+TWalkResult WalkItemStreams(const BytePath& path, TWalkMode mode, TStreamSink* sink)
 {
-    HANDLE file = OpenForBackup(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return ErrorText(GetLastError());
-
-    std::uint64_t count = 0;
-    LPVOID context = nullptr;
+    TWalkResult result;
+    result.Path = path;
+    const bool listMode = mode == TWalkMode::List;
+    TBackupWalk walk(path, mode == TWalkMode::Count ? FILE_FLAG_SONDREL_COUNT_ONLY : 0);
+    if (walk.OpenError() != ERROR_SUCCESS) {
+        result.Error = walk.OpenError();
+        return result;
+    }
     std::uint64_t loadBudget = kListingLoadCap;
-    // A count hands its record over by reference only, so one record serves the whole walk.
+    // Without content a record is handed over by reference only: one serves the whole walk.
     std::unique_ptr<StreamInfo> info;
-    DWORD failure = ERROR_SUCCESS;
     for (;;) {
         if (listMode || !info)
             info = std::make_unique<StreamInfo>();
-        if (!ReadNextStream(*info, file, !listMode, &context, &loadBudget, &failure))
+        if (!ReadNextStream(
+                *info, walk.File(), !listMode, walk.Context(), &loadBudget, &result.Error))
             break;
-        ++count;
+        ++result.Count;
         if (!listMode) {
             if (sink)
                 sink->CountedStream(*info);
@@ -218,12 +261,18 @@ std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink)
             sink->AddStream(std::move(info), caption, sizeText, image);
         }
     }
-    EndWalk(file, &context);
-    if (listMode && count > 0 && sink)
+    walk.End();
+    if (listMode && result.Count > 0 && sink)
         sink->SelectFirstStream();
-    CloseHandle(file);
+    return result;
+}
+
+std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink)
+{
+    const TWalkResult result
+        = WalkItemStreams(path, listMode ? TWalkMode::List : TWalkMode::Count, sink);
     // Streams that could not all be read are never shown as a smaller count.
-    return failure == ERROR_SUCCESS ? std::to_string(count) : ErrorText(failure);
+    return result.Ok() ? std::to_string(result.Count) : WalkErrorText(result.Error);
 }
 
 } // namespace sondrel::streams

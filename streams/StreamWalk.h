@@ -21,14 +21,38 @@ public:
         = 0;
     // After a listing that found at least one stream: select the first.
     virtual void SelectFirstStream() = 0;
-    // Counting: each stream as it is passed, its content not read.
+    // Counting and the headers walk: each stream as it is passed, its content not read. A
+    // count does not learn the sizes that would each cost a call (named streams, security): 0.
     virtual void CountedStream(const StreamInfo& /*info*/) { }
 };
+
+enum class TWalkMode {
+    Count, // kinds and names only
+    Headers, // kinds, names and sizes, no content: a listing that shows no bytes
+    List, // every stream with its content, handed to the sink's AddStream
+};
+
+// What a walk found, for callers that go on with the number rather than show it.
+struct TWalkResult
+{
+    std::uint64_t Count = 0; // the streams read
+    // ERROR_SUCCESS, or why the path could not be opened or its streams not all read
+    win32::DWORD Error = win32::ERROR_SUCCESS;
+    BytePath Path;
+
+    [[nodiscard]] bool Ok() const { return Error == win32::ERROR_SUCCESS; }
+};
+
+// Walks the streams of `path` in `mode`; the sink may be null.
+[[nodiscard]] TWalkResult WalkItemStreams(const BytePath& path, TWalkMode mode, TStreamSink* sink);
 
 // Counts (listMode false) or lists the streams of `path`. Returns the count in decimal, or the
 // system's message text (with its line break) when the path cannot be opened or its streams
 // cannot all be read (a listing keeps the streams read before the failure).
 [[nodiscard]] std::string WalkStreams(const BytePath& path, bool listMode, TStreamSink* sink);
+
+// The system's message text for a walk's error, with its line break.
+[[nodiscard]] std::string WalkErrorText(win32::DWORD code);
 
 // Reads the next stream into `info` (content too unless `countOnly`); false at the end of the
 // streams or when a header or name cannot be read, which `failure` tells apart (ERROR_SUCCESS
@@ -45,12 +69,11 @@ public:
 // Skips `count` bytes of the current stream's content.
 void Skip(win32::HANDLE file, std::uint64_t count, win32::LPVOID* context);
 
-// Opens a path for a walk; INVALID_HANDLE_VALUE with the last error set when it cannot.
-[[nodiscard]] win32::HANDLE OpenForBackup(const BytePath& path);
+// Opens a path for a walk (with further CreateFileA `flags`); INVALID_HANDLE_VALUE with the last
+// error set when it cannot.
+[[nodiscard]] win32::HANDLE OpenForBackup(const BytePath& path, win32::DWORD flags = 0);
 // Ends a walk: releases its context (the handle is the caller's to close).
 void EndWalk(win32::HANDLE file, win32::LPVOID* context);
-// The system's message text for an error code, with its line break.
-[[nodiscard]] std::string ErrorText(win32::DWORD code);
 
 // A dump of a stream over 16 MB ends in the truncation marker: writes the part of the marker
 // that falls into `piece`, the `count` bytes of the content that start at `pieceOffset`, when

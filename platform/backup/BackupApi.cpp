@@ -2,14 +2,20 @@
 
 #include "BackupContext.h"
 #include "BackupItem.h"
+#include "FolderScope.h"
 #include "ItemStreams.h"
+#include "PosixAcl.h"
+#include "ReadAccess.h"
+#include "RecentStat.h"
 #include "SafeOpen.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <mutex>
 #include <unordered_set>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +106,57 @@ namespace {
         return 0;
     }
 
+    // For a count: the item as OpenItem finds it, examined by path and not opened. A file or
+    // folder must be readable by this process, as the open would require.
+    int ExamineItem(const std::string& path, BackupItem& item)
+    {
+        item.Path = path;
+        item.CountOnly = true;
+        struct stat st
+        {
+        };
+        // Inside a folder being counted the name is resolved in the folder alone.
+        const char* name = nullptr;
+        const int folder = ScopedFolder(path, name);
+        auto statItem = [&](int flags) {
+            return folder >= 0 ? ::fstatat(folder, name, &st, flags)
+                : flags != 0   ? ::lstat(path.c_str(), &st)
+                               : ::stat(path.c_str(), &st);
+        };
+        // The namespace may have just looked at the item for its attributes.
+        if (!sondrel::platform::TakeLstat(path, st) && statItem(AT_SYMLINK_NOFOLLOW) != 0)
+            return errno;
+        if (S_ISLNK(st.st_mode)) {
+            if (IsUnsupportedNtfsReparsePoint(path, st.st_dev)) {
+                item.Type = BackupItem::Kind::LinkItself;
+                Fill(item, st);
+                return 0;
+            }
+            if (statItem(0) != 0)
+                return errno;
+        }
+        Fill(item, st);
+        if (S_ISREG(st.st_mode))
+            item.Type = BackupItem::Kind::File;
+        else if (S_ISDIR(st.st_mode))
+            item.Type = BackupItem::Kind::Folder;
+        else
+            item.Type = BackupItem::Kind::Special;
+        if (item.Type == BackupItem::Kind::Special)
+            return 0;
+        XattrTarget target = item.Target();
+        if (folder >= 0) {
+            target.DirFd = folder;
+            target.NameAt = static_cast<std::size_t>(name - path.c_str());
+        }
+        item.ListError = ListXattrs(target, item.Names);
+        item.Listed = true;
+        const bool hasAcl = item.ListError != 0
+            || std::find(item.Names.begin(), item.Names.end(), kPosixAclAccess) != item.Names.end();
+        item.Driver = DetectNtfsDriver(target, item.Device);
+        return CheckReadable(path, st, PermissionsAreLocal(target, item.Device), hasAcl);
+    }
+
 } // namespace
 
 } // namespace sondrel::backup
@@ -112,7 +169,7 @@ using sondrel::backup::ContextBox;
 using sondrel::backup::OpenHandle;
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD /*desiredAccess*/, DWORD /*shareMode*/,
-    void* /*securityAttributes*/, DWORD creationDisposition, DWORD /*flagsAndAttributes*/,
+    void* /*securityAttributes*/, DWORD creationDisposition, DWORD flagsAndAttributes,
     HANDLE /*templateFile*/)
 {
     if (fileName == nullptr || *fileName == '\0') {
@@ -125,11 +182,14 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD /*desiredAccess*/, DWORD /*shareMode*/
         return INVALID_HANDLE_VALUE;
     }
     auto item = std::make_shared<BackupItem>();
-    if (const int error = sondrel::backup::OpenItem(fileName, *item)) {
+    const bool countOnly = (flagsAndAttributes & FILE_FLAG_SONDREL_COUNT_ONLY) != 0;
+    if (const int error = countOnly ? sondrel::backup::ExamineItem(fileName, *item)
+                                    : sondrel::backup::OpenItem(fileName, *item)) {
         SetLastError(Win32ErrorFromErrno(error));
         return INVALID_HANDLE_VALUE;
     }
-    item->Driver = sondrel::backup::DetectNtfsDriver(item->Target(), item->Device);
+    if (!item->Listed) // a count's examination has found the driver already
+        item->Driver = sondrel::backup::DetectNtfsDriver(item->Target(), item->Device);
     auto* handle = new OpenHandle { std::move(item) };
     std::lock_guard lock(sondrel::backup::s_handlesMutex);
     sondrel::backup::s_handles.insert(handle);

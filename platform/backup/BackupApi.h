@@ -17,6 +17,11 @@ constexpr DWORD FILE_SHARE_READ = 0x00000001;
 constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
 constexpr DWORD FILE_FLAG_POSIX_SEMANTICS = 0x01000000;
+// This platform's own: the handle serves a walk that only counts. Its streams come with their
+// kinds and names; sizes that would each cost a call of their own (the named streams, the
+// security descriptor) read as 0, and no content is read. The item is examined by path and
+// checked to be readable, as an open would, without being opened.
+constexpr DWORD FILE_FLAG_SONDREL_COUNT_ONLY = 0x00400000;
 
 // Stream ids of WIN32_STREAM_ID.
 constexpr DWORD BACKUP_INVALID = 0;
@@ -55,7 +60,8 @@ void EncodeStreamHeader(const WIN32_STREAM_ID& header, BYTE (&bytes)[kStreamHead
 
 // Opens a file or folder for reading as an open with backup semantics does. FIFOs, sockets and
 // devices are never opened: their handle reads only what can be had without opening them.
-// Fails with INVALID_HANDLE_VALUE and the last error set.
+// Fails with INVALID_HANDLE_VALUE and the last error set. FILE_FLAG_SONDREL_COUNT_ONLY in
+// `flagsAndAttributes` makes a handle for counting (above).
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, void* securityAttributes,
     DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 

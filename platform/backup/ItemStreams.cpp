@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "EaList.h"
 #include "PosixAcl.h"
+#include "SafeOpen.h"
 #include "SecurityDescriptor.h"
 #include "SparseRanges.h"
 #include "StreamNames.h"
@@ -208,9 +209,26 @@ namespace {
         streams.push_back(std::move(s));
     }
 
+    // A stream of a count: its kind and name, its size only where that costs nothing more.
+    void AddCounted(BackupStreams& streams, DWORD id, DWORD attributes, Offset size = 0,
+        std::u16string name = {})
+    {
+        BackupStream s;
+        s.Id = id;
+        s.Attributes = attributes;
+        s.Size = size;
+        s.Name = std::move(name);
+        streams.push_back(std::move(s));
+    }
+
     void AddSecurity(BackupStreams& streams, const ItemRef& item, const XattrTarget& target,
         const std::vector<std::string>& listed, bool listFailed)
     {
+        // Every item has exactly one, stored or built: a count need not read or build it.
+        if (item->CountOnly) {
+            AddCounted(streams, BACKUP_SECURITY_DATA, STREAM_CONTAINS_SECURITY);
+            return;
+        }
         if (item->Driver != NtfsDriver::None) {
             const char* name = item->Driver == NtfsDriver::Ntfs3g ? kNtfsAcl : kNtfs3Security;
             if (const std::int64_t size = XattrSize(target, name); size > 0) {
@@ -239,8 +257,25 @@ namespace {
             return;
         std::vector<ByteRange> ranges;
         // A file whose blocks cover its size has no holes: no need to ask.
-        if (item->AllocatedBytes < item->Size)
-            ranges = AllocatedRanges(item->Fd, item->Size);
+        if (item->AllocatedBytes < item->Size) {
+            // A count examines without opening; only the holes need a descriptor to be found.
+            sondrel::platform::OpenedItem opened;
+            int fd = item->Fd;
+            if (fd < 0 && sondrel::platform::OpenForReading(item->Path, true, opened) == 0)
+                fd = opened.Fd();
+            ranges = fd >= 0 ? AllocatedRanges(fd, item->Size)
+                             : std::vector<ByteRange> { ByteRange { 0, item->Size } };
+        }
+        if (item->CountOnly) {
+            AddCounted(streams, BACKUP_DATA, ranges.size() <= 1 ? 0 : STREAM_SPARSE_ATTRIBUTE,
+                ranges.size() <= 1 ? item->Size : 0);
+            if (ranges.size() > 1) {
+                for (const ByteRange& range : ranges)
+                    AddCounted(streams, BACKUP_SPARSE_BLOCK, 0, 8 + range.Length);
+                AddCounted(streams, BACKUP_SPARSE_BLOCK, 0, 8);
+            }
+            return;
+        }
         if (ranges.size() <= 1) {
             BackupStream s;
             s.Id = BACKUP_DATA;
@@ -310,6 +345,10 @@ namespace {
             std::optional<std::u16string> streamName = StreamNameFromXattr(name);
             if (!streamName)
                 continue;
+            if (item->CountOnly) {
+                AddCounted(streams, BACKUP_ALTERNATE_DATA, 0, 0, std::move(*streamName));
+                continue;
+            }
             std::int64_t size = XattrSize(target, name.c_str());
             if (size == -ENODATA)
                 continue; // removed since the listing
@@ -330,8 +369,15 @@ namespace {
     {
         if (item->Driver != NtfsDriver::Ntfs3g)
             return;
+        // The attribute bits are four bytes: read at once, their size asked only if they are not.
+        BYTE bits4[4] {};
         std::vector<BYTE> attrib;
-        if (ReadXattr(target, kNtfsAttrib, attrib) == 0 && attrib.size() >= 4) {
+        const std::int64_t quick = ReadSmallXattr(target, kNtfsAttrib, bits4, sizeof bits4);
+        if (quick == sizeof bits4)
+            attrib.assign(bits4, bits4 + sizeof bits4);
+        else if (quick == -ERANGE || quick == -EIO)
+            (void)ReadXattr(target, kNtfsAttrib, attrib);
+        if (attrib.size() >= 4) {
             const std::uint32_t bits = attrib[0] | attrib[1] << 8 | attrib[2] << 16
                 | static_cast<std::uint32_t>(attrib[3]) << 24;
             if (bits & kFileAttributeReparsePoint) {
@@ -351,8 +397,9 @@ CollectedStreams CollectStreams(const ItemRef& item, bool processSecurity)
 {
     // One copy of the path for all the calls on this item.
     const XattrTarget target = item->Target();
-    std::vector<std::string> listed;
-    const int listError = ListXattrs(target, listed);
+    std::vector<std::string> listedHere;
+    const int listError = item->Listed ? item->ListError : ListXattrs(target, listedHere);
+    const std::vector<std::string>& listed = item->Listed ? item->Names : listedHere;
     CollectedStreams collected;
     BackupStreams& streams = collected.Streams;
     // Security, data, EA, the listed names, reparse data and object id: one allocation.

@@ -1,6 +1,8 @@
 #include "Ntfs3g.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -18,6 +20,15 @@ namespace {
 
     constexpr long kFuseMagic = 0x65735546;
     constexpr long kNtfs3Magic = 0x7366746e;
+    // ext2/3/4, xfs, btrfs, tmpfs, f2fs: the kernel's own permission check on the inode decides.
+    constexpr long kLocalPermissionMagics[]
+        = { 0xEF53, 0x58465342, 0x9123683E, 0x01021994, static_cast<long>(0xF2F52010) };
+
+    struct FileSystem
+    {
+        NtfsDriver Driver = NtfsDriver::None;
+        bool LocalPermissions = false;
+    };
 
     // Mount points are written with \ooo escapes for space, tab, newline and backslash.
     std::string UnescapeMountPath(const std::string& field)
@@ -54,8 +65,32 @@ namespace {
         return {};
     }
 
-    // Per-mount answers, forgotten whenever the mount table changes, since a new mount may get
-    // the device number of one that went away.
+    // The file system's type from statfs: an ntfs3 mount, a FUSE one (possibly ntfs-3g), or any
+    // other; 0 when it cannot be asked.
+    long FileSystemType(const XattrTarget& item)
+    {
+        struct statfs fs
+        {
+        };
+        int result = 0;
+        if (item.Fd >= 0) {
+            result = ::fstatfs(item.Fd, &fs);
+        } else if (item.FollowLinks) {
+            result = ::statfs(item.Path.c_str(), &fs);
+        } else {
+            // statfs follows links; the link lives on its folder's file system.
+            const auto slash = item.Path.rfind('/');
+            const std::string folder = slash == std::string::npos ? std::string(".")
+                : slash == 0                                      ? std::string("/")
+                                                                  : item.Path.substr(0, slash);
+            result = ::statfs(folder.c_str(), &fs);
+        }
+        return result == 0 ? static_cast<long>(fs.f_type) : 0;
+    }
+
+    // The driver of each device, looked up once per device rather than per item, and forgotten
+    // whenever the mount table changes, since a new mount may get the device number of one that
+    // went away.
     class MountCache
     {
     public:
@@ -71,64 +106,101 @@ namespace {
         MountCache(const MountCache&) = delete;
         MountCache& operator=(const MountCache&) = delete;
 
-        NtfsDriver Lookup(const XattrTarget& item, std::uint64_t device)
+        FileSystem Lookup(const XattrTarget& item, std::uint64_t device)
         {
             std::lock_guard lock(m_mutex);
-            if (m_table >= 0) {
-                pollfd changed { m_table, POLLPRI, 0 };
-                if (::poll(&changed, 1, 0) > 0 && (changed.revents & (POLLPRI | POLLERR))) {
-                    m_drivers.clear();
-                    // Reading the table to its end re-arms the notification.
-                    char buffer[4096];
-                    ::lseek(m_table, 0, SEEK_SET);
-                    while (::read(m_table, buffer, sizeof buffer) > 0) { }
-                }
+            if (m_table < 0)
+                return Find(item, device); // nothing tells of changes: ask every time
+            PollTable();
+            if (m_last && m_lastDevice == device)
+                return m_lastAnswer;
+            auto found = m_drivers.find(device);
+            if (found == m_drivers.end()) {
+                const long type = FileSystemType(item);
+                if (type == 0)
+                    return {}; // not remembered: the next item may tell
+                found = m_drivers.emplace(device, Find(item, device, type)).first;
             }
-            if (const auto found = m_drivers.find(device); found != m_drivers.end())
-                return found->second;
-            XattrTarget probe = item;
-            if (const std::string root = MountPointOf(device); !root.empty())
-                probe = XattrTarget { -1, root, true };
-            const NtfsDriver driver
-                = XattrSize(probe, kNtfsAttrib) >= 0 ? NtfsDriver::Ntfs3g : NtfsDriver::None;
-            m_drivers.emplace(device, driver);
-            return driver;
+            m_last = true;
+            m_lastDevice = device;
+            m_lastAnswer = found->second;
+            return found->second;
         }
 
     private:
+        // Asks whether the mount table changed at most once a millisecond, not once per item of
+        // a count: a new mount that took over a device number is seen a millisecond late.
+        void PollTable()
+        {
+            timespec now {};
+            ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+            const std::int64_t ms = std::int64_t { now.tv_sec } * 1000 + now.tv_nsec / 1000000;
+            if (ms == m_polledAt)
+                return;
+            m_polledAt = ms;
+            pollfd changed { m_table, POLLPRI, 0 };
+            if (::poll(&changed, 1, 0) > 0 && (changed.revents & (POLLPRI | POLLERR))) {
+                Forget();
+                // Reading the table to its end re-arms the notification.
+                char buffer[4096];
+                ::lseek(m_table, 0, SEEK_SET);
+                while (::read(m_table, buffer, sizeof buffer) > 0) { }
+            }
+        }
+
+        void Forget()
+        {
+            m_drivers.clear();
+            m_last = false;
+        }
+
+        static FileSystem Find(const XattrTarget& item, std::uint64_t device, long type = 0)
+        {
+            if (type == 0)
+                type = FileSystemType(item);
+            FileSystem found;
+            found.LocalPermissions = std::find(std::begin(kLocalPermissionMagics),
+                                         std::end(kLocalPermissionMagics), type)
+                != std::end(kLocalPermissionMagics);
+            if (type == kNtfs3Magic) {
+                found.Driver = NtfsDriver::KernelNtfs3;
+            } else if (type == kFuseMagic) {
+                // The mount table does not say ntfs-3g; its metadata on the mount's root does.
+                XattrTarget probe = item;
+                if (const std::string root = MountPointOf(device); !root.empty())
+                    probe = XattrTarget { -1, root, true };
+                if (XattrSize(probe, kNtfsAttrib) >= 0)
+                    found.Driver = NtfsDriver::Ntfs3g;
+            }
+            return found;
+        }
+
         std::mutex m_mutex;
         int m_table = -1;
-        std::map<std::uint64_t, NtfsDriver> m_drivers;
+        std::int64_t m_polledAt = -1;
+        std::map<std::uint64_t, FileSystem> m_drivers;
+        // Most walks follow one another in one folder: the last answer needs no map.
+        bool m_last = false;
+        std::uint64_t m_lastDevice = 0;
+        FileSystem m_lastAnswer;
     };
+
+    MountCache& Cache()
+    {
+        static MountCache cache;
+        return cache;
+    }
 
 } // namespace
 
 NtfsDriver DetectNtfsDriver(const XattrTarget& item, std::uint64_t device)
 {
-    struct statfs fs
-    {
-    };
-    int result = 0;
-    if (item.Fd >= 0) {
-        result = ::fstatfs(item.Fd, &fs);
-    } else if (item.FollowLinks) {
-        result = ::statfs(item.Path.c_str(), &fs);
-    } else {
-        // statfs follows links; the link lives on its folder's file system.
-        const auto slash = item.Path.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string(".")
-            : slash == 0                                      ? std::string("/")
-                                                              : item.Path.substr(0, slash);
-        result = ::statfs(folder.c_str(), &fs);
-    }
-    if (result != 0)
-        return NtfsDriver::None;
-    if (fs.f_type == kNtfs3Magic)
-        return NtfsDriver::KernelNtfs3;
-    if (fs.f_type != kFuseMagic)
-        return NtfsDriver::None;
-    static MountCache cache;
-    return cache.Lookup(item, device);
+    return Cache().Lookup(item, device).Driver;
+}
+
+bool PermissionsAreLocal(const XattrTarget& item, std::uint64_t device)
+{
+    return Cache().Lookup(item, device).LocalPermissions;
 }
 
 } // namespace sondrel::backup

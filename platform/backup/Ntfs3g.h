@@ -10,8 +10,14 @@ namespace sondrel::backup {
 
 enum class NtfsDriver { None, Ntfs3g, KernelNtfs3 };
 
-// The driver of the file system holding `item` (whose st_dev is `device`).
+// The driver of the file system holding `item` (whose st_dev is `device`). Looked up once per
+// device while the mount table stays as it is.
 [[nodiscard]] NtfsDriver DetectNtfsDriver(const XattrTarget& item, std::uint64_t device);
+
+// Whether the file system holding `item` decides who may read by the mode bits and POSIX ACLs
+// the item shows, with nothing (a server, a FUSE daemon, a stacked file system) deciding beside
+// them; false when unsure. Cached with the driver.
+[[nodiscard]] bool PermissionsAreLocal(const XattrTarget& item, std::uint64_t device);
 
 // ntfs-3g's names for the NTFS metadata; none is listed, each is asked for by name.
 inline constexpr const char* kNtfsAttrib = "system.ntfs_attrib";

@@ -3,11 +3,20 @@
 #include <algorithm>
 #include <cerrno>
 
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace sondrel::backup {
 
 namespace {
+
+#ifdef SYS_listxattrat
+    constexpr long kListxattrat = SYS_listxattrat;
+#else
+    constexpr long kListxattrat = 465; // the same on every architecture
+#endif
 
     ssize_t Get(const XattrTarget& t, const char* name, void* value, std::size_t size)
     {
@@ -21,6 +30,15 @@ namespace {
     {
         if (t.Fd >= 0)
             return ::flistxattr(t.Fd, list, size);
+        // listxattrat (Linux 6.13) resolves one name in the folder; older kernels lack it.
+        static bool s_noListAt = false;
+        if (t.DirFd >= 0 && !s_noListAt) {
+            const long got = ::syscall(kListxattrat, t.DirFd, t.Path.c_str() + t.NameAt,
+                t.FollowLinks ? 0 : AT_SYMLINK_NOFOLLOW, list, size);
+            if (got >= 0 || errno != ENOSYS)
+                return static_cast<ssize_t>(got);
+            s_noListAt = true;
+        }
         return t.FollowLinks ? ::listxattr(t.Path.c_str(), list, size)
                              : ::llistxattr(t.Path.c_str(), list, size);
     }
@@ -30,30 +48,11 @@ namespace {
 
 } // namespace
 
-int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
-{
-    names.clear();
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const ssize_t size = List(target, nullptr, 0);
-        if (size < 0)
-            return errno == ENOTSUP ? 0 : errno;
-        if (size == 0)
-            return 0;
-        // Most items list a few short names; those need no heap for the raw list.
-        char shortList[1024];
-        std::vector<char> longList;
-        char* buffer = shortList;
-        if (static_cast<std::size_t>(size) > sizeof shortList) {
-            longList.resize(static_cast<std::size_t>(size));
-            buffer = longList.data();
-        }
-        const ssize_t got = List(target, buffer, static_cast<std::size_t>(size));
-        if (got < 0) {
-            if (errno == ERANGE)
-                continue;
-            return errno;
-        }
-        const auto end = buffer + got;
+namespace {
+
+    void SplitNames(const char* buffer, ssize_t length, std::vector<std::string>& names)
+    {
+        const char* end = buffer + length;
         names.reserve(static_cast<std::size_t>(std::count(buffer, end, '\0')));
         const char* start = buffer;
         for (const char* at = buffer; at < end; ++at) {
@@ -63,6 +62,39 @@ int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
                 start = at + 1;
             }
         }
+    }
+
+} // namespace
+
+int ListXattrs(const XattrTarget& target, std::vector<std::string>& names)
+{
+    names.clear();
+    // Most items list a few short names: one call into a buffer on the stack finds them all,
+    // and only a longer list is measured first.
+    char shortList[1024];
+    const ssize_t quick = List(target, shortList, sizeof shortList);
+    if (quick >= 0) {
+        SplitNames(shortList, quick, names);
+        return 0;
+    }
+    if (errno == ENOTSUP)
+        return 0;
+    if (errno != ERANGE)
+        return errno;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const ssize_t size = List(target, nullptr, 0);
+        if (size < 0)
+            return errno == ENOTSUP ? 0 : errno;
+        if (size == 0)
+            return 0;
+        std::vector<char> longList(static_cast<std::size_t>(size));
+        const ssize_t got = List(target, longList.data(), longList.size());
+        if (got < 0) {
+            if (errno == ERANGE)
+                continue;
+            return errno;
+        }
+        SplitNames(longList.data(), got, names);
         return 0;
     }
     return ERANGE;
@@ -72,6 +104,13 @@ std::int64_t XattrSize(const XattrTarget& target, const char* name)
 {
     const ssize_t size = Get(target, name, nullptr, 0);
     return size < 0 ? -std::int64_t { errno } : std::int64_t { size };
+}
+
+std::int64_t ReadSmallXattr(
+    const XattrTarget& target, const char* name, void* value, std::size_t size)
+{
+    const ssize_t got = Get(target, name, value, size);
+    return got < 0 ? -std::int64_t { errno } : std::int64_t { got };
 }
 
 int ReadXattr(const XattrTarget& target, const char* name, std::vector<std::uint8_t>& value)

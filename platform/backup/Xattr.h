@@ -13,6 +13,10 @@ struct XattrTarget
     int Fd = -1; // used when >= 0
     std::string Path;
     bool FollowLinks = true;
+    // When >= 0 (and Fd is not), names are listed relative to this folder descriptor, by the
+    // part of Path from NameAt on.
+    int DirFd = -1;
+    std::size_t NameAt = 0;
 };
 
 // The names, in the order the file system lists them. Returns 0 or errno.
@@ -25,5 +29,10 @@ struct XattrTarget
 // Returns 0 or errno.
 [[nodiscard]] int ReadXattr(
     const XattrTarget& target, const char* name, std::vector<std::uint8_t>& value);
+
+// A value known to be small, read straight into `value` without asking its size first; the
+// bytes read, or -errno (ERANGE or, on ntfs-3g, EIO when it is longer than `size`).
+[[nodiscard]] std::int64_t ReadSmallXattr(
+    const XattrTarget& target, const char* name, void* value, std::size_t size);
 
 } // namespace sondrel::backup

@@ -2,6 +2,7 @@
 
 #include "CodePage.h"
 #include "MountTable.h"
+#include "RecentStat.h"
 #include "ShellAllocator.h"
 #include "ShellEnvironment.h"
 #include "Trash.h"
@@ -364,6 +365,8 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
                 | ((item.Flags & idlist::kFlagLink) ? SFGAO_LINK : 0);
             break;
         }
+        // The file list counts the item's streams next: one stat serves both.
+        platform::RememberLstat(at->Path, st);
         found = SFGAO_FILESYSTEM | SFGAO_CANCOPY | SFGAO_CANLINK;
         bool folder = S_ISDIR(st.st_mode);
         if (S_ISLNK(st.st_mode)) {

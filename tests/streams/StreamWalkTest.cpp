@@ -1,19 +1,26 @@
 // Counting and listing the streams of real files.
 #include "StreamWalk.h"
 
+#include "FolderScope.h"
+#include "RecentStat.h"
 #include "StreamKinds.h"
 #include "TempDir.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <tuple>
 
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace sondrel::streams;
@@ -45,6 +52,30 @@ public:
     std::vector<Item> Items;
     int Selections = 0;
 };
+
+// Runs `body` in a child process (whose privileges it may change) and returns what it returned.
+std::string InChild(const std::function<std::string()>& body)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const std::string result = body();
+        (void)!::write(pipeFds[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string result;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (child > 0)
+        ::waitpid(child, &status, 0);
+    return result;
+}
 
 class StreamWalk : public ::testing::Test
 {
@@ -245,11 +276,7 @@ TEST_F(StreamWalk, AFileTheUserCannotReadIsAnErrorNotACount)
     const std::string file = m_dir / "secret";
     WriteFile(file, "x");
     ASSERT_EQ(::chmod(file.c_str(), 0), 0);
-    int pipeFds[2];
-    ASSERT_EQ(::pipe(pipeFds), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const std::string result = InChild([&file] {
         // Drop the capabilities that let root read anything, from the effective set only.
         __user_cap_header_struct header { _LINUX_CAPABILITY_VERSION_3, 0 };
         __user_cap_data_struct data[2] {};
@@ -258,18 +285,8 @@ TEST_F(StreamWalk, AFileTheUserCannotReadIsAnErrorNotACount)
                 data[cap / 32].effective &= ~(1u << (cap % 32));
             (void)::syscall(SYS_capset, &header, data);
         }
-        const std::string result = WalkStreams(file, false, nullptr);
-        (void)!::write(pipeFds[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(pipeFds[1]);
-    std::string result;
-    char buffer[256];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipeFds[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+        return WalkStreams(file, false, nullptr);
+    });
     EXPECT_EQ(result, std::string(std::strerror(EACCES)) + "\r\n");
 }
 
@@ -325,3 +342,230 @@ TEST_F(StreamWalk, ReadStreamAtLoadsOnlyTheOneAsked)
 }
 
 } // namespace
+
+namespace {
+
+// Each stream a count or a headers walk passes: kind and size.
+class Passed final : public TStreamSink
+{
+public:
+    void AddStream(
+        std::unique_ptr<StreamInfo>, const std::string&, const std::string&, int) override
+    {
+    }
+    void SelectFirstStream() override { }
+    void CountedStream(const StreamInfo& info) override
+    {
+        Kinds.push_back(info.Header.dwStreamId);
+        Sizes.push_back(info.Size());
+    }
+    std::vector<win32::DWORD> Kinds;
+    std::vector<std::uint64_t> Sizes;
+};
+
+std::size_t OpenDescriptors()
+{
+    std::size_t count = 0;
+    for (int fd = 0; fd < 4096; ++fd)
+        count += ::fcntl(fd, F_GETFD) != -1;
+    return count;
+}
+
+} // namespace
+
+TEST_F(StreamWalk, CountHeadersAndListingFindTheSameStreams)
+{
+    const std::string file = m_dir / "file";
+    WriteFile(file, "content");
+    ASSERT_TRUE(SetXattr(file, "user.one", "1"));
+    ASSERT_TRUE(SetXattr(file, "user.two", "22"));
+    // Two allocated ranges with a hole between: sparse blocks, which a count must find too.
+    const std::string sparse = m_dir / "sparse";
+    {
+        const int fd = ::open(sparse.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::pwrite(fd, "a", 1, 0), 1);
+        ASSERT_EQ(::pwrite(fd, "b", 1, 8 << 20), 1);
+        ::close(fd);
+    }
+    const std::string folder = m_dir / "folder";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("file", (m_dir / "link").c_str()), 0);
+    for (const std::string& path : { file, sparse, folder, m_dir / "link" }) {
+        Collect list;
+        const TWalkResult listed = WalkItemStreams(path, TWalkMode::List, &list);
+        Passed headers;
+        const TWalkResult walked = WalkItemStreams(path, TWalkMode::Headers, &headers);
+        Passed counted;
+        const TWalkResult count = WalkItemStreams(path, TWalkMode::Count, &counted);
+        ASSERT_TRUE(listed.Ok() && walked.Ok() && count.Ok()) << path;
+        EXPECT_EQ(listed.Count, list.Items.size());
+        EXPECT_EQ(walked.Count, listed.Count) << path;
+        EXPECT_EQ(count.Count, listed.Count) << path;
+        ASSERT_EQ(headers.Kinds.size(), list.Items.size());
+        for (std::size_t i = 0; i < list.Items.size(); ++i) {
+            EXPECT_EQ(headers.Kinds[i], list.Items[i].Info->Header.dwStreamId) << path << i;
+            EXPECT_EQ(counted.Kinds[i], headers.Kinds[i]) << path << i;
+            EXPECT_EQ(headers.Sizes[i], list.Items[i].Info->Size()) << path << i;
+        }
+        EXPECT_EQ(WalkStreams(path, false, nullptr), std::to_string(count.Count));
+    }
+    EXPECT_EQ(WalkItemStreams(file, TWalkMode::Count, nullptr).Count, 4u);
+
+    const TWalkResult gone = WalkItemStreams(m_dir / "gone", TWalkMode::Count, nullptr);
+    EXPECT_FALSE(gone.Ok());
+    EXPECT_EQ(gone.Count, 0u);
+    EXPECT_EQ(gone.Path, m_dir / "gone");
+    EXPECT_EQ(WalkErrorText(gone.Error), WalkStreams(m_dir / "gone", false, nullptr));
+}
+
+TEST_F(StreamWalk, ASinkThatThrowsLeavesNoDescriptorOpen)
+{
+    const std::string file = m_dir / "file";
+    WriteFile(file, "content");
+    class Throwing final : public TStreamSink
+    {
+    public:
+        explicit Throwing(bool onSelect)
+            : m_onSelect(onSelect)
+        {
+        }
+        void AddStream(
+            std::unique_ptr<StreamInfo>, const std::string&, const std::string&, int) override
+        {
+            if (!m_onSelect)
+                throw std::runtime_error("add");
+        }
+        void SelectFirstStream() override { throw std::runtime_error("select"); }
+
+    private:
+        bool m_onSelect;
+    };
+    // The process keeps the mount table open once it has looked at it: walk once first.
+    (void)WalkStreams(file, true, nullptr);
+    const std::size_t before = OpenDescriptors();
+    Throwing onAdd(false);
+    EXPECT_THROW((void)WalkStreams(file, true, &onAdd), std::runtime_error);
+    Throwing onSelect(true);
+    EXPECT_THROW((void)WalkStreams(file, true, &onSelect), std::runtime_error);
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+namespace {
+
+// Runs `walk` in a child process that is the user nobody (65534, group 65534, no other groups)
+// and returns what it returned.
+std::string AsNobody(const std::function<std::string()>& walk)
+{
+    return InChild([&walk] {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0
+            || ::setresuid(65534, 65534, 65534) != 0)
+            return std::string("cannot become nobody");
+        return walk();
+    });
+}
+
+// An access ACL (the kernel's xattr form): owner rw, the named user `uid` nothing, group, mask
+// and others read.
+std::string AclDenying(std::uint32_t uid)
+{
+    std::string bytes;
+    auto u16 = [&bytes](unsigned v) {
+        bytes += static_cast<char>(v & 0xFF);
+        bytes += static_cast<char>(v >> 8);
+    };
+    auto u32 = [&u16](std::uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
+    u32(2); // version
+    const std::uint32_t none = 0xFFFFFFFF;
+    for (const auto& [tag, perm, id] : { std::tuple { 0x01u, 6u, none }, { 0x02u, 0u, uid },
+             { 0x04u, 4u, none }, { 0x10u, 4u, none }, { 0x20u, 4u, none } }) {
+        u16(tag);
+        u16(perm);
+        u32(id);
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST_F(StreamWalk, ACountRefusesWhatTheUserCouldNotOpen)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "becoming another user needs root";
+    ASSERT_EQ(::chmod(m_dir.Path().c_str(), 0755), 0);
+    const std::string denied = std::string(std::strerror(EACCES)) + "\r\n";
+    // The others may read it, but the group the user is in may not: the group's bits decide.
+    const std::string grouped = m_dir / "grouped";
+    WriteFile(grouped, "g");
+    ASSERT_EQ(::chown(grouped.c_str(), 0, 65534), 0);
+    ASSERT_EQ(::chmod(grouped.c_str(), 0604), 0);
+    EXPECT_EQ(AsNobody([&] { return WalkStreams(grouped, false, nullptr); }), denied);
+    // The others may read it, but an ACL entry names the user and refuses.
+    const std::string named = m_dir / "named";
+    WriteFile(named, "n");
+    const std::string acl = AclDenying(65534);
+    if (::setxattr(named.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0)
+        GTEST_SKIP() << "POSIX ACLs do not work in " << m_dir.Path();
+    EXPECT_EQ(AsNobody([&] { return WalkStreams(named, false, nullptr); }), denied);
+    // What the user may read is counted, as before.
+    const std::string open = m_dir / "open";
+    WriteFile(open, "o");
+    EXPECT_EQ(AsNobody([&] { return WalkStreams(open, false, nullptr); }), "2");
+}
+
+TEST_F(StreamWalk, TheNamespacesStatServesOneCountOfThatPathOnly)
+{
+    const std::string file = m_dir / "file";
+    WriteFile(file, "content");
+    const std::string other = m_dir / "other";
+    WriteFile(other, "");
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    sondrel::platform::RememberLstat(file, st);
+    // Another path is counted from its own stat: no data stream for an empty file.
+    EXPECT_EQ(WalkStreams(other, false, nullptr), "1");
+    // The remembered stat is gone: the file turned folder is seen as it is now.
+    ASSERT_EQ(::unlink(file.c_str()), 0);
+    ASSERT_EQ(::mkdir(file.c_str(), 0755), 0);
+    EXPECT_EQ(WalkStreams(file, false, nullptr), "1");
+    ASSERT_EQ(::rmdir(file.c_str()), 0);
+    WriteFile(file, "content");
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    sondrel::platform::RememberLstat(file, st);
+    EXPECT_EQ(WalkStreams(file, false, nullptr), "2");
+    EXPECT_FALSE(sondrel::platform::TakeLstat(file, st)); // taken once
+}
+
+TEST_F(StreamWalk, CountsInsideAFolderScopeAgreeWithCountsByPath)
+{
+    const std::string file = m_dir / "file";
+    WriteFile(file, "content");
+    ASSERT_TRUE(SetXattr(file, "user.one", "1"));
+    const std::string folder = m_dir / "folder";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    ASSERT_TRUE(SetXattr(folder, "user.note", "n"));
+    WriteFile(folder + "/inner", "i");
+    ASSERT_EQ(::symlink("file", (m_dir / "link").c_str()), 0);
+    ASSERT_EQ(::symlink("gone", (m_dir / "dangling").c_str()), 0);
+    const std::vector<std::string> paths { file, folder, folder + "/inner", m_dir / "link",
+        m_dir / "dangling", m_dir / "missing", m_dir.Path() + "/.", m_dir.Path() };
+    std::vector<std::string> byPath;
+    for (const std::string& path : paths)
+        byPath.push_back(WalkStreams(path, false, nullptr));
+    EXPECT_EQ(byPath[0], "3");
+    EXPECT_EQ(byPath[3], "3"); // the link's target
+    {
+        const sondrel::backup::TFolderScope scope(m_dir.Path());
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            EXPECT_EQ(WalkStreams(paths[i], false, nullptr), byPath[i]) << paths[i];
+        // A name that went away under the scope is missing, as by its path.
+        ASSERT_EQ(::unlink(file.c_str()), 0);
+        EXPECT_EQ(
+            WalkStreams(file, false, nullptr), WalkStreams(m_dir / "missing", false, nullptr));
+    }
+}

@@ -3,6 +3,7 @@
 #include "DecodedOutput.h"
 #include "Directory.h"
 #include "Escape.h"
+#include "FolderScope.h"
 #include "HexDump.h"
 #include "Sha256.h"
 #include "StreamDecode.h"
@@ -112,12 +113,6 @@ namespace {
         int m_writeError = 0;
     };
 
-    bool IsCount(const std::string& text)
-    {
-        return !text.empty()
-            && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    }
-
     class NamedStreamSeen final : public streams::TStreamSink
     {
     public:
@@ -140,9 +135,10 @@ namespace {
     bool CountItem(Output& output, const BytePath& path, bool namedOnly)
     {
         NamedStreamSeen seen;
-        const std::string text = streams::WalkStreams(path, false, &seen);
-        if (!IsCount(text)) {
-            std::string message = streams::WithoutLineBreak(text);
+        const streams::TWalkResult counted
+            = streams::WalkItemStreams(path, streams::TWalkMode::Count, &seen);
+        if (!counted.Ok()) {
+            std::string message = streams::WithoutLineBreak(streams::WalkErrorText(counted.Error));
             // The name exists (a listing shows it); what is missing is where it leads.
             if (BytePath target; platform::IsDanglingLink(path, target))
                 message = "link target missing: " + EscapeForLine(target);
@@ -152,7 +148,7 @@ namespace {
             return false;
         }
         if (!namedOnly || seen.Seen())
-            output.Line(EscapeForLine(path) + "\t" + text + "\n");
+            output.Line(EscapeForLine(path) + "\t" + std::to_string(counted.Count) + "\n");
         return true;
     }
 
@@ -168,9 +164,20 @@ namespace {
         std::vector<Pending> stack { { root, true } };
         std::vector<platform::DirectoryEntry> entries;
         bool isRoot = true;
+        // The items of one folder are counted by their names in it.
+        std::unique_ptr<backup::TFolderScope> scope;
+        std::string scopeFolder;
         while (!stack.empty() && !output.WriteFailed()) {
             Pending next = std::move(stack.back());
             stack.pop_back();
+            if (const auto slash = next.Path.rfind('/'); slash != std::string::npos) {
+                std::string folder = next.Path.substr(0, slash == 0 ? 1 : slash);
+                if (!scope || folder != scopeFolder) {
+                    scope.reset();
+                    scope = std::make_unique<backup::TFolderScope>(folder);
+                    scopeFolder = std::move(folder);
+                }
+            }
             const bool opened = CountItem(output, next.Path, namedOnly);
             if (!next.Descend)
                 continue;
@@ -224,10 +231,12 @@ namespace {
             std::vector<std::unique_ptr<streams::StreamInfo>> Records;
             std::vector<std::string> Captions;
         } keeper;
-        const std::string text = streams::WalkStreams(path, true, &keeper);
+        const streams::TWalkResult walked
+            = streams::WalkItemStreams(path, streams::TWalkMode::List, &keeper);
         if (tooLarge || index >= keeper.Records.size()) {
             output.Error(path,
-                IsCount(text) ? "no such stream: " + indexText : streams::WithoutLineBreak(text));
+                walked.Ok() ? "no such stream: " + indexText
+                            : streams::WithoutLineBreak(streams::WalkErrorText(walked.Error)));
             return output.Status();
         }
         const std::size_t at = static_cast<std::size_t>(index);

@@ -2,10 +2,28 @@
 
 #include "CodePage.h"
 
+#include <algorithm>
+
 namespace sondrel::tools {
 
 std::string EscapeForLine(std::string_view bytes)
 {
+    // Most names are ASCII, which every code page keeps as it is: only three characters change.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+        std::string out;
+        out.reserve(bytes.size());
+        for (const char c : bytes) {
+            if (c == '\t')
+                out += "\\t";
+            else if (c == '\n')
+                out += "\\n";
+            else if (c == '\\')
+                out += "\\\\";
+            else
+                out += c;
+        }
+        return out;
+    }
     // The lossless decoding marks each byte that is not UTF-8 as U+DC80..U+DCFF.
     const std::u16string wide = win32::AnsiToWide(bytes);
     std::string out;

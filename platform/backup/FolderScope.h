@@ -1,0 +1,31 @@
+#pragma once
+// Walking the items of one folder by their names relative to an open descriptor of it, so each
+// count resolves one name rather than the whole path again.
+
+#include <string>
+
+namespace sondrel::backup {
+
+// While one lives, counts on this thread of items directly inside `folder` reach them through
+// the folder's descriptor. Scopes nest; one whose folder cannot be opened changes nothing.
+class TFolderScope
+{
+public:
+    explicit TFolderScope(const std::string& folder);
+    ~TFolderScope();
+    TFolderScope(const TFolderScope&) = delete;
+    TFolderScope& operator=(const TFolderScope&) = delete;
+
+private:
+    std::string m_folder;
+    int m_fd = -1;
+    TFolderScope* m_outer = nullptr;
+
+    friend int ScopedFolder(const std::string& path, const char*& name);
+};
+
+// The descriptor of the innermost scope's folder when `path` names an entry directly inside it,
+// with `name` pointing at the entry's name within `path`; -1 otherwise.
+[[nodiscard]] int ScopedFolder(const std::string& path, const char*& name);
+
+} // namespace sondrel::backup
