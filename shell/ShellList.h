@@ -188,6 +188,20 @@ public:
     // happens where the namespace offers no menu for them.
     void DoCommandForAllSelected(const std::string& verb);
     void DoCommandForFolder(const std::string& verb);
+    void DoCommandForItem(framework::TListItem* item, const std::string& verb);
+    // The namespace's object `riid` of one item or of the selected items (one reference for the
+    // caller): E_INVALIDARG for an item without data, E_FAIL when none is selected.
+    HRESULT GetUIObjectForItem(framework::TListItem* item, win32::REFIID riid, void** object);
+    HRESULT GetUIObjectForAllSelected(win32::REFIID riid, void** object);
+
+    // The shell's context menu of the selected items, or of one item, at `pos` (viewport
+    // coordinates): its command runs, rename starts editing the focused caption, a Send To entry
+    // gets the items. The list is busy while the menu lives; a refresh asked for meanwhile runs
+    // when it ends.
+    void ProcessMenuForAllSelected(framework::TPoint pos);
+    void ProcessMenu(framework::TListItem* item, framework::TPoint pos);
+    // Sends the selected items to Send To entry `index`.
+    void ProcessSendTo(int index);
 
     [[nodiscard]] TPTShellLocator& Folder() { return *m_folder; }
     void SetFolder(const TPTShellLocator* folder);
@@ -257,6 +271,7 @@ protected:
     void ColClick(framework::TListColumn* column) override;
     bool CanEdit(framework::TListItem* item) override;
     void Edit(framework::TListItem* item, QString text) override;
+    void ItemContextMenu(framework::TListItem* item, framework::TPoint& pos, QMenu*& menu) override;
     void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
     virtual void KeyPress(int& key);
     void CreateWnd() override;
@@ -294,6 +309,11 @@ private:
     // false when it offers none.
     bool InvokeVerb(
         IShellFolder_NRC* folder, const std::vector<PCItemIDList>& items, const char* verb);
+    // The relative lists of the selected items that carry data, in the list's order.
+    [[nodiscard]] std::vector<PCItemIDList> SelectedIdLists() const;
+    // Builds, tracks and acts on the menu of `items` (copies, owned by the caller).
+    void RunContextMenu(
+        const std::vector<PCItemIDList>& items, framework::TPoint pos, bool canRename);
     // Keys the list keeps from the window around it: any while a label is edited, and Enter on
     // a folder.
     [[nodiscard]] bool WantsSpecialKey(const QKeyEvent& key);

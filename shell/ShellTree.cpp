@@ -38,6 +38,7 @@ TPTCustomShellTree::TPTCustomShellTree(QWidget* parent)
     , m_selectedFolder(std::make_unique<TPTShellLocator>())
     , m_keyTimer(new framework::TTimer(this))
     , m_notifyTimer(new framework::TTimer(this))
+    , m_newFolderTimer(new framework::TTimer(this))
     , m_images(new framework::TImageList(this, 16, 16))
 {
     m_keyTimer->SetEnabled(false);
@@ -45,6 +46,8 @@ TPTCustomShellTree::TPTCustomShellTree(QWidget* parent)
     m_keyTimer->OnTimer = [this](framework::TObject*) { KeyTimerElapsed(); };
     m_notifyTimer->SetEnabled(false);
     m_notifyTimer->OnTimer = [this](framework::TObject*) { NotifyTimerElapsed(); };
+    m_newFolderTimer->SetEnabled(false);
+    m_newFolderTimer->OnTimer = [this](framework::TObject*) { NewFolderTimerElapsed(); };
     m_baseFolder->OnChange = [this](TPTShellLocator*) { BaseFolderChanged(); };
     m_selectedFolder->OnChange = [this](TPTShellLocator*) { SelectedFolderChanged(); };
     ShowSystemImages(*m_images, ptsizSmall);

@@ -131,6 +131,20 @@ public:
     // The end of loading from a form description.
     Q_INVOKABLE void Loaded();
 
+    // Commands. A new folder in the selected node's folder, whose node goes into editing once
+    // the tree has caught up with it (false when the node has no folder on disk or none could
+    // be made).
+    bool CreateNewFolder();
+    // Runs a verb of the node's context menu, then refreshes; 1 for a node without a parent.
+    HRESULT DoCommandForNode(framework::TTreeNode* node, const std::string& verb);
+    // The shell's menu of a node at `pos` (viewport coordinates).
+    void ProcessMenu(framework::TTreeNode* node, framework::TPoint pos);
+    // Sends the node's item to Send To entry `index`.
+    void ProcessSendTo(framework::TTreeNode* node, int index);
+    // A new folder waits for the tree to catch up before its node is edited.
+    [[nodiscard]] bool NewFolderPending() const { return m_newFolderTimer->Enabled(); }
+    [[nodiscard]] int NewFolderDelay() const { return m_newFolderTimer->Interval(); }
+
     TPTShAddItemEvent OnAddItem;
     TPTShTreeInsertItemEvent OnInsertItem;
     TPTShTreeDeleteItemEvent OnDeleteItem;
@@ -173,10 +187,15 @@ protected:
     void CreateWnd() override;
     std::unique_ptr<TPTCustomDraw> PTCustomDraw(
         TNMCustomDraw& record, std::int32_t& result) override;
+    bool CanEdit(framework::TTreeNode* node) override;
+    void Edit(framework::TTreeNode* node, QString text) override;
+    void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
+    void NodeContextMenu(framework::TTreeNode* node, framework::TPoint& pos, QMenu*& menu) override;
 
     // Qt
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class TPTShTreeData;
@@ -201,6 +220,9 @@ private:
 
     // Watches the folder of a node that is about to be filled.
     void WatchNode(TPTShTreeData& data);
+    void NewFolderTimerElapsed();
+    // Forgets the cached lists and folders of every node below `node`.
+    void FlushDescendants(framework::TTreeNode* node);
 
     std::unique_ptr<TChangeHandlerThread> m_changeThread;
     std::unique_ptr<TPTShellLocator> m_baseFolder;
@@ -210,6 +232,9 @@ private:
     // nor a key the refresh.
     framework::TTimer* m_keyTimer;
     framework::TTimer* m_notifyTimer;
+    // The wait before a new folder's node is edited, and the folder's name.
+    framework::TTimer* m_newFolderTimer;
+    std::string m_newFolderName;
     framework::TImageList* m_images;
     QPointer<TPTCustomShellList> m_list;
     QPointer<TPTCustomShellCombo> m_combo;
