@@ -278,6 +278,9 @@ void TPTCustomShellTree::NewFolderTimerElapsed()
     TPTShTreeData* shData = GetDataFromNode(selected);
     if (!shData)
         return;
+    // A node shown without children so far has its new folder to show now.
+    if (selected->Count() == 0)
+        selected->SetHasChildren(true);
     selected->Expand(false);
     const std::string wanted = shData->GetPathName()
         + (shData->GetPathName().ends_with('/') ? "" : "/") + m_newFolderName;

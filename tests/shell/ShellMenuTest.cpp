@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -265,6 +266,45 @@ private Q_SLOTS:
         QVERIFY(offered.contains(QStringLiteral("&Paste")));
         QVERIFY(busyMeanwhile);
         QVERIFY(tree.IsEditing());
+    }
+
+    void theTreeRenamesWithF2AndMakesNewFoldersOnATimer()
+    {
+        TPTShellTree tree;
+        tree.resize(300, 400);
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        // The desktop root is no folder of a parent: it cannot be renamed.
+        QVERIFY(tree.Items().Count() > 0);
+        tree.SetSelected(tree.Items().GetFirstNode());
+        QTest::keyClick(&tree, Qt::Key_F2);
+        QVERIFY(!tree.IsEditing());
+
+        tree.SetSelectedPathName(Bytes(Path(QStringLiteral("sub"))));
+        QTRY_VERIFY(tree.SelectedItem() != nullptr);
+        QTest::keyClick(&tree, Qt::Key_F2);
+        QTRY_VERIFY(tree.IsEditing());
+        auto* editor = tree.findChild<QLineEdit*>();
+        QVERIFY(editor);
+        editor->setText(QStringLiteral("  renamed "));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(QFileInfo(Path(QStringLiteral("renamed"))).isDir());
+        QVERIFY(!QFileInfo::exists(Path(QStringLiteral("sub"))));
+        QCOMPARE(tree.Selected()->Text(), QStringLiteral("renamed"));
+        QCOMPARE(tree.SelectedPathName(), Bytes(Path(QStringLiteral("renamed"))));
+
+        // A new folder beside one whose name differs in case only: the exact one is edited,
+        // after a wait on a timer, not asleep.
+        QVERIFY(QDir().mkpath(Path(QStringLiteral("renamed/new folder"))));
+        QVERIFY(tree.CreateNewFolder());
+        QVERIFY(QFileInfo(Path(QStringLiteral("renamed/New Folder"))).isDir());
+        QVERIFY(tree.NewFolderPending());
+        QCOMPARE(tree.NewFolderDelay(), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(tree.IsEditing(), 5000);
+        QCOMPARE(tree.Selected()->Text(), QStringLiteral("renamed"));
+        auto* newEditor = tree.findChild<QLineEdit*>();
+        QVERIFY(newEditor && newEditor->isVisible());
+        QCOMPARE(newEditor->text(), QStringLiteral("New Folder"));
     }
 };
 
