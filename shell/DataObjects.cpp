@@ -1,5 +1,6 @@
 #include "DataObjects.h"
 
+#include "ClipboardFormats.h"
 #include "FolderDropTarget.h"
 #include "IdListArray.h"
 #include "IdListArrayFormat.h"
@@ -201,16 +202,30 @@ TPTShellDataObject::TPTShellDataObject(PCItemIDList parent, const std::vector<PC
         if (!path.empty())
             m_paths.push_back(std::move(path));
     }
-    m_idLists
-        = idlist::EncodeArray(parent ? ListBytes(parent) : std::string_view("\0\0", 2), lists);
+    std::vector<std::string> paths = std::move(m_paths);
+    Offer(idlist::EncodeArray(parent ? ListBytes(parent) : std::string_view("\0\0", 2), lists),
+        std::move(paths));
+}
+
+void TPTShellDataObject::Offer(std::string idLists, std::vector<std::string> paths)
+{
+    m_idLists = std::move(idLists);
+    m_paths = std::move(paths);
+    m_formats.Clear();
     std::vector<WORD> offered;
     if (!m_idLists.empty())
         offered.push_back(ShellIdListArrayFormat());
+    m_fileDrop.clear();
     if (!m_paths.empty()) {
         m_fileDrop = MakeFileDropBlock(m_paths);
         offered.push_back(CF_HDROP);
     }
     m_formats.AddFormats(offered);
+}
+
+TDataObject_files::TDataObject_files(const std::vector<std::string>& paths)
+{
+    Offer(platform::EncodeIdListArray(paths), paths);
 }
 
 HRESULT TPTShellDataObject::QueryInterface(REFIID riid, void** object)

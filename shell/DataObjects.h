@@ -113,7 +113,10 @@ public:
 protected:
     // `parent` is the folder's absolute list (null: the desktop); `items` are relative to it.
     TPTShellDataObject(PCItemIDList parent, const std::vector<PCItemIDList>& items);
+    TPTShellDataObject() = default;
     virtual ~TPTShellDataObject() = default;
+    // Offers the blocks (each when not empty).
+    void Offer(std::string idLists, std::vector<std::string> paths);
 
 private:
     win32::ULONG m_references = 0;
@@ -141,6 +144,14 @@ public:
         : TPTShellDataObject(parent, std::vector<PCItemIDList> { item })
     {
     }
+};
+
+// Of files that came from elsewhere (a drag from another program, or our own through the
+// display): the files the offer carries, read once.
+class TDataObject_files final : public TPTShellDataObject
+{
+public:
+    explicit TDataObject_files(const std::vector<std::string>& paths);
 };
 
 // The file-drop block of `paths`: the 20-byte header, each path with its zero, one more zero.

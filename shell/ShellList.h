@@ -203,6 +203,25 @@ public:
     // Sends the selected items to Send To entry `index`.
     void ProcessSendTo(int index);
 
+    // Drag and drop. The effects (copy 1, move 2, link 4) the folder allows for an item or for
+    // the selected items (0 when none carries data).
+    [[nodiscard]] win32::DWORD GetDragDropAttributesForItem(framework::TListItem* item);
+    [[nodiscard]] win32::DWORD GetDragDropAttributesForAllSelected();
+    // Drags the selected items out; the list is busy meanwhile and refreshes after a drop.
+    void OleBeginDrag(Qt::MouseButton button);
+    // The steps of a drag over the list (`point` in viewport coordinates): the target is the
+    // item there when it takes drops, else the folder shown; the list's own items over its
+    // own empty space are refused with the left button and offered as a copy with the right.
+    virtual HRESULT OnDropTarget_DragEnter(
+        IDataObject_NRC* offer, win32::DWORD keyState, QPoint point, win32::DWORD* effect);
+    virtual HRESULT OnDropTarget_DragOver(
+        win32::DWORD keyState, QPoint point, win32::DWORD* effect);
+    virtual HRESULT OnDropTarget_DragLeave();
+    virtual HRESULT OnDropTarget_Drop(
+        IDataObject_NRC* offer, win32::DWORD keyState, QPoint point, win32::DWORD* effect);
+    // The item drawn as the drop target, or null.
+    [[nodiscard]] framework::TListItem* DropHighlighted() const { return m_dropHighlight; }
+
     [[nodiscard]] TPTShellLocator& Folder() { return *m_folder; }
     void SetFolder(const TPTShellLocator* folder);
     [[nodiscard]] bool IsFolderStored() const { return !m_tree && !m_combo; }
@@ -284,9 +303,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class TPTShListData;
+
+    // The drop target for a step at `point`: the item's, else the folder's; null with `effect`
+    // decided when the step ends without one.
+    Held<IDropTarget_NRC> DropTargetAt(QPoint point, win32::DWORD keyState, bool dropping,
+        framework::TListItem*& item, bool& decided);
+    void SetDropHighlight(framework::TListItem* item);
+    // Turns the list's drag and drop on or off as the options say.
+    void ApplyDragDropOptions();
 
     [[nodiscard]] TPTDeviceChangeEvent DeviceChangeSubscription();
     void HandleOnFolderChanged(TPTShellLocator* sender);
@@ -360,6 +392,12 @@ private:
     int m_allocBy = 256;
     framework::TImageList* m_smallImages;
     framework::TImageList* m_largeImages;
+    // The incoming drag: its data (read once) and the key state it entered with.
+    Held<IDataObject_NRC> m_dropData;
+    win32::DWORD m_dropKeyState = 0;
+    QElapsedTimer m_lastAutoScroll;
+    framework::TListItem* m_dropHighlight = nullptr;
+    bool m_ownDrag = false;
     // Every data object the list attached, so that an item's data can be told from others'.
     std::unordered_set<const void*> m_ownData;
 };

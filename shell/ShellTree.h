@@ -15,6 +15,7 @@
 #include "ImageList.h"
 #include "PTCustomTreeView.h"
 #include "ShTreeData.h"
+#include "ShellDragDrop.h"
 #include "ShellList.h"
 #include "ShellLocator.h"
 #include "Timer.h"
@@ -53,11 +54,8 @@ inline constexpr TPTShellTreeOptions kDefaultShellTreeOptions = 0x3BB;
 
 // The delay before a selection made with the keyboard reaches the linked list.
 inline constexpr int PTSH_TREE_KEY_UPDATE_DELAY = 500;
-// Drag and drop over the tree: the margins that scroll, the least time between two steps, and
-// how long (and how still) the pointer hovers before a collapsed node opens.
-inline constexpr int PTSH_AUTOSCROLL_THRESHOLD_X = 26;
-inline constexpr int PTSH_AUTOSCROLL_THRESHOLD_Y = 20;
-inline constexpr int PTSH_AUTOSCROLL_MINDELAY_MS = 100;
+// Drag and drop over the tree: how long (and how still) the pointer hovers before a collapsed
+// node opens.
 inline int PTSH_AUTOOPEN_DELAY_MS = 400;
 inline int PTSH_AUTOOPEN_THRESHOLD_X = 2;
 inline int PTSH_AUTOOPEN_THRESHOLD_Y = 2;
