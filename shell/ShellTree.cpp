@@ -139,6 +139,8 @@ void TPTCustomShellTree::Delete(TTreeNode* node)
     TPTShTreeData* shData = GetDataFromNode(node);
     if (node == m_lastInserted)
         m_lastInserted = nullptr;
+    if (node == m_dropHighlight)
+        m_dropHighlight = nullptr;
     if (!shData) {
         TPTCustomTreeView::Delete(node);
         return;
@@ -625,6 +627,7 @@ void TPTCustomShellTree::SetOptions(TPTShellTreeOptions options)
 {
     const TPTShellTreeOptions changed = m_options ^ options;
     m_options = options;
+    ApplyDragDropOptions();
     if (Loading() || !HandleAllocated())
         return;
     if (changed & ShellTreeOption(ptstoDynamicRefresh))
@@ -639,6 +642,7 @@ void TPTCustomShellTree::SetOptions(TPTShellTreeOptions options)
 
 void TPTCustomShellTree::CreateWnd()
 {
+    ApplyDragDropOptions();
     TPTCustomTreeView::CreateWnd();
     if (Loading())
         return;

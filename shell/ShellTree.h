@@ -20,6 +20,7 @@
 #include "ShellLocator.h"
 #include "Timer.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include <cstdint>
@@ -139,6 +140,11 @@ public:
     void ProcessMenu(framework::TTreeNode* node, framework::TPoint pos);
     // Sends the node's item to Send To entry `index`.
     void ProcessSendTo(framework::TTreeNode* node, int index);
+    // The effects (copy 1, move 2, link 4) the node's folder grants it; all three when it has
+    // no shell data or the folder cannot say.
+    [[nodiscard]] win32::DWORD GetDragDropAttributesForNode(framework::TTreeNode* node);
+    // The node drawn as the drop target, or null.
+    [[nodiscard]] framework::TTreeNode* DropHighlighted() const { return m_dropHighlight; }
     // A new folder waits for the tree to catch up before its node is edited.
     [[nodiscard]] bool NewFolderPending() const { return m_newFolderTimer->Enabled(); }
     [[nodiscard]] int NewFolderDelay() const { return m_newFolderTimer->Interval(); }
@@ -194,6 +200,12 @@ protected:
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     friend class TPTShTreeData;
@@ -219,6 +231,12 @@ private:
     // Watches the folder of a node that is about to be filled.
     void WatchNode(TPTShTreeData& data);
     void NewFolderTimerElapsed();
+    // Drag and drop: the options applied, the effect of a step over the node at `point`, and
+    // the hover that opens a collapsed node.
+    void ApplyDragDropOptions();
+    win32::DWORD DropStep(QPoint point, win32::DWORD keyState, win32::DWORD offered, bool dropping);
+    void AutoOpen(QPoint point);
+    void SetDropHighlight(framework::TTreeNode* node);
     // Forgets the cached lists and folders of every node below `node`.
     void FlushDescendants(framework::TTreeNode* node);
 
@@ -233,6 +251,14 @@ private:
     // The wait before a new folder's node is edited, and the folder's name.
     framework::TTimer* m_newFolderTimer;
     std::string m_newFolderName;
+    // The drag over the tree: its files (read once), the key state it entered with, the last
+    // autoscroll, and where and since when the pointer hovers.
+    Held<IDataObject_NRC> m_dropData;
+    win32::DWORD m_dropKeyState = 0;
+    QElapsedTimer m_lastAutoScroll;
+    QPoint m_hoverPoint;
+    QElapsedTimer m_hoverTime;
+    framework::TTreeNode* m_dropHighlight = nullptr;
     framework::TImageList* m_images;
     QPointer<TPTCustomShellList> m_list;
     QPointer<TPTCustomShellCombo> m_combo;

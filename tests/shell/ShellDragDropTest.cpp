@@ -8,6 +8,7 @@
 #include "ClipboardFormats.h"
 #include "DataObjects.h"
 #include "ShellList.h"
+#include "ShellTree.h"
 
 #include <QApplication>
 #include <QDir>
@@ -228,6 +229,76 @@ private Q_SLOTS:
             5000);
         QDragLeaveEvent leave;
         QApplication::sendEvent(list.viewport(), &leave);
+    }
+
+    void theTreeTakesDropsOnNodesRefusesAFolderIntoItselfAndOpensWhereThePointerRests()
+    {
+        QVERIFY(QDir().mkpath(Path(QStringLiteral("shown/folder/inner/deeper"))));
+        TPTShellTree tree;
+        tree.resize(300, 400);
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        tree.SetSelectedPathName(Bytes(Path(QStringLiteral("shown/folder"))));
+        QTRY_VERIFY(tree.SelectedItem() != nullptr);
+        framework::TTreeNode* folder = tree.Selected();
+        tree.SetSelectedPathName(Bytes(Path(QStringLiteral("shown/folder/inner"))));
+        QTRY_VERIFY(tree.Selected() != folder);
+        framework::TTreeNode* inner = tree.Selected();
+        const QPoint onInner = tree.visualRect(tree.Items().IndexOf(inner)).center();
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        auto dropAt = [&](QMimeData& mime, QPoint at) {
+            QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(tree.viewport(), &enter);
+            QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, {});
+            QApplication::sendEvent(tree.viewport(), &move);
+            if (!move.isAccepted()) {
+                QDragLeaveEvent leave;
+                QApplication::sendEvent(tree.viewport(), &leave);
+                return Qt::IgnoreAction;
+            }
+            QDropEvent drop(QPointF(at), offered, &mime, Qt::NoButton, {});
+            QApplication::sendEvent(tree.viewport(), &drop);
+            return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+        };
+
+        // A folder onto its own descendant: refused, nothing moves.
+        std::unique_ptr<QMimeData> itself(
+            platform::MakeMimeData({ { Bytes(Path(QStringLiteral("shown/folder"))) }, false }));
+        QCOMPARE(dropAt(*itself, onInner), Qt::IgnoreAction);
+        QVERIFY(QFileInfo(Path(QStringLiteral("shown/folder/inner"))).isDir());
+
+        std::unique_ptr<QMimeData> a(
+            platform::MakeMimeData({ { Bytes(Path(QStringLiteral("elsewhere/a"))) }, false }));
+        QCOMPARE(dropAt(*a, onInner), Qt::MoveAction);
+        QVERIFY(QFile::exists(Path(QStringLiteral("shown/folder/inner/a"))));
+        QVERIFY(tree.DropHighlighted() == nullptr);
+
+        // Resting over the collapsed node opens it after the delay.
+        inner = nullptr;
+        tree.SetSelectedPathName(Bytes(Path(QStringLiteral("shown/folder/inner"))));
+        QTRY_VERIFY(tree.SelectedItem() != nullptr);
+        inner = tree.Selected();
+        inner->Collapse(false);
+        QVERIFY(!inner->Expanded());
+        // Away from the edges, where the tree would scroll under the pointer.
+        tree.scrollTo(tree.Items().IndexOf(inner), QAbstractItemView::PositionAtCenter);
+        const QPoint rest = tree.visualRect(tree.Items().IndexOf(inner)).center();
+        std::unique_ptr<QMimeData> b(
+            platform::MakeMimeData({ { Bytes(Path(QStringLiteral("elsewhere/b"))) }, false }));
+        QDragEnterEvent enter(rest, offered, b.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(tree.viewport(), &enter);
+        QElapsedTimer rested;
+        rested.start();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                QDragMoveEvent move(rest, offered, b.get(), Qt::LeftButton, {});
+                QApplication::sendEvent(tree.viewport(), &move);
+                return inner->Expanded();
+            }(),
+            5000);
+        QVERIFY(rested.elapsed() >= PTSH_AUTOOPEN_DELAY_MS);
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(tree.viewport(), &leave);
     }
 };
 
