@@ -237,6 +237,11 @@ HRESULT TPTShellDataObject::QueryInterface(REFIID riid, void** object)
         AddRef();
         return S_OK;
     }
+    if (riid == platform::IID_ISondrelFilePaths) {
+        *object = static_cast<platform::IFilePaths_NRC*>(this);
+        AddRef();
+        return S_OK;
+    }
     *object = nullptr;
     return E_NOINTERFACE;
 }
@@ -296,7 +301,8 @@ HRESULT TPTShellDataObject::EnumFormatEtc(DWORD direction, IEnumFormatEtc_NRC** 
     *formats = nullptr;
     if (direction != DATADIR_GET)
         return E_NOTIMPL;
-    auto* enumerator = new TPTFormatEtcList_IEnumFormatEtc(m_formats, this, 0);
+    auto* enumerator
+        = new TPTFormatEtcList_IEnumFormatEtc(m_formats, static_cast<IDataObject_NRC*>(this), 0);
     enumerator->AddRef();
     *formats = enumerator;
     return S_OK;

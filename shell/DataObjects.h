@@ -8,6 +8,7 @@
 //
 // Reference-counted, starting at 0: QueryInterface adds the first reference. GUI thread.
 
+#include "FolderDropTarget.h"
 #include "GlobalMemory.h"
 #include "UPTShell95.h"
 
@@ -84,10 +85,13 @@ private:
     int m_position;
 };
 
-// The data object of some items of one folder.
-class TPTShellDataObject : public IDataObject_NRC
+// The data object of some items of one folder. It also answers with the files it carries,
+// read once, so that drop targets need not read its blocks at every step of a drag.
+class TPTShellDataObject : public IDataObject_NRC, public platform::IFilePaths_NRC
 {
 public:
+    const std::vector<std::string>& FilePaths() override { return m_paths; }
+
     HRESULT QueryInterface(win32::REFIID riid, void** object) override;
     win32::ULONG AddRef() override;
     win32::ULONG Release() override;

@@ -19,6 +19,7 @@
 // system image list and the linked controls are borrowed.
 
 #include "ChangeHandlerThread.h"
+#include "DataObjects.h"
 #include "DeviceChangeHandler.h"
 #include "ImageList.h"
 #include "PTCustomListView.h"
@@ -207,6 +208,8 @@ public:
     // the selected items (0 when none carries data).
     [[nodiscard]] win32::DWORD GetDragDropAttributesForItem(framework::TListItem* item);
     [[nodiscard]] win32::DWORD GetDragDropAttributesForAllSelected();
+    // A new data object of the selected items that carry data (no reference taken yet).
+    [[nodiscard]] TPTShellDataObject* NewSelectionDataObject() const;
     // Drags the selected items out; the list is busy meanwhile and refreshes after a drop.
     void OleBeginDrag(Qt::MouseButton button);
     // The steps of a drag over the list (`point` in viewport coordinates): the target is the

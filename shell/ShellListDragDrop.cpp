@@ -54,6 +54,11 @@ DWORD TPTCustomShellList::GetDragDropAttributesForAllSelected()
     return attributes & kAllEffects;
 }
 
+TPTShellDataObject* TPTCustomShellList::NewSelectionDataObject() const
+{
+    return new TDataObject_shlv(m_current.IdList.Get(), SelectedIdLists());
+}
+
 void TPTCustomShellList::startDrag(Qt::DropActions)
 {
     framework::Guarded([this] { OleBeginDrag(Qt::LeftButton); });
@@ -73,7 +78,7 @@ void TPTCustomShellList::OleBeginDrag(Qt::MouseButton)
     DWORD effect = 0;
     {
         Held<IDataObject_NRC> held;
-        auto* offer = new TDataObject_shlv(m_current.IdList.Get(), items);
+        TPTShellDataObject* offer = NewSelectionDataObject();
         (void)offer->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(held.Out()));
         const framework::TAtScopeEnd done([this] {
             m_busy = false;

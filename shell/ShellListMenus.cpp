@@ -105,7 +105,7 @@ void TPTCustomShellList::ProcessSendTo(int index)
     if (items.empty() || index < 0)
         return;
     Held<IDataObject_NRC> dataObject;
-    auto* object = new TDataObject_shlv(m_current.IdList.Get(), items);
+    TPTShellDataObject* object = NewSelectionDataObject();
     OleCheck(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(dataObject.Out())));
     SendToEntry(static_cast<std::size_t>(index), dataObject.Get());
 }

@@ -79,6 +79,15 @@ std::optional<FileTransfer> ReadDataObject(IDataObject_NRC* data)
 {
     if (data == nullptr)
         return std::nullopt;
+    IFilePaths_NRC* known = nullptr;
+    if (data->QueryInterface(IID_ISondrelFilePaths, reinterpret_cast<void**>(&known)) == S_OK
+        && known != nullptr) {
+        std::optional<FileTransfer> transfer;
+        if (!known->FilePaths().empty())
+            transfer = FileTransfer { known->FilePaths(), false };
+        known->Release();
+        return transfer;
+    }
     static const WORD idLists = static_cast<WORD>(RegisterClipboardFormatA("Shell IDList Array"));
     if (const auto block = Fetch(data, idLists))
         if (auto paths = DecodeIdListArray(*block))
