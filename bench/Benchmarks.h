@@ -91,4 +91,10 @@ bool RegisterShellTreeBenchmarks(
 void RegisterChangeBurstBenchmarks(const std::string& data, std::vector<RatioTarget>& targets,
     std::vector<CounterTarget>& counters);
 
+// Starting a drag of the `count` empty files of `folder` selected in a shell list, one step of
+// that drag over the folder `empty` shown in another, and building the context menu of 1,000
+// of them; each reported beside readdir and one lstat per name of `folder`.
+void RegisterShellDragDropBenchmarks(const std::string& folder, int count, const std::string& empty,
+    std::vector<RatioTarget>& targets);
+
 } // namespace sondrel::bench

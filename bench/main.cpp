@@ -100,6 +100,7 @@ int main(int argc, char** argv)
     RegisterShellEnumBenchmarks("shell_enum_10000", data + "/many", targets);
     RegisterShellListBenchmarks(
         fewEmpty, kFewEmptyFiles, manyEmpty, kManyEmptyFiles, none, targets);
+    RegisterShellDragDropBenchmarks(fewEmpty, kFewEmptyFiles, none, targets);
     RegisterMainWindowBenchmarks(
         "main_window_open_10000", data + "/many", kLocalFiles, none, targets);
     RegisterMainWindowBenchmarks(

@@ -172,6 +172,7 @@ void TPTCustomShellList::SetOptions(TPTShellListOptions options)
 {
     const TPTShellListOptions changed = m_options ^ options;
     m_options = options;
+    ApplyDragDropOptions();
     if (Loading() || !HandleAllocated())
         return;
     if (changed & ShellListOption(ptsloDynamicRefresh)) {
@@ -651,6 +652,7 @@ void TPTCustomShellList::Loaded()
 void TPTCustomShellList::CreateWnd()
 {
     TPTCustomListView::CreateWnd();
+    ApplyDragDropOptions();
     if (HasOption(ptsloAutoFill) && Items().Count() == 0)
         framework::PostMessage(this, AM_DEFERREDFILL);
 }

@@ -19,6 +19,7 @@
 // system image list and the linked controls are borrowed.
 
 #include "ChangeHandlerThread.h"
+#include "DataObjects.h"
 #include "DeviceChangeHandler.h"
 #include "ImageList.h"
 #include "PTCustomListView.h"
@@ -188,6 +189,41 @@ public:
     // happens where the namespace offers no menu for them.
     void DoCommandForAllSelected(const std::string& verb);
     void DoCommandForFolder(const std::string& verb);
+    void DoCommandForItem(framework::TListItem* item, const std::string& verb);
+    // The namespace's object `riid` of one item or of the selected items (one reference for the
+    // caller): E_INVALIDARG for an item without data, E_FAIL when none is selected.
+    HRESULT GetUIObjectForItem(framework::TListItem* item, win32::REFIID riid, void** object);
+    HRESULT GetUIObjectForAllSelected(win32::REFIID riid, void** object);
+
+    // The shell's context menu of the selected items, or of one item, at `pos` (viewport
+    // coordinates): its command runs, rename starts editing the focused caption, a Send To entry
+    // gets the items. The list is busy while the menu lives; a refresh asked for meanwhile runs
+    // when it ends.
+    void ProcessMenuForAllSelected(framework::TPoint pos);
+    void ProcessMenu(framework::TListItem* item, framework::TPoint pos);
+    // Sends the selected items to Send To entry `index`.
+    void ProcessSendTo(int index);
+
+    // Drag and drop. The effects (copy 1, move 2, link 4) the folder allows for an item or for
+    // the selected items (0 when none carries data).
+    [[nodiscard]] win32::DWORD GetDragDropAttributesForItem(framework::TListItem* item);
+    [[nodiscard]] win32::DWORD GetDragDropAttributesForAllSelected();
+    // A new data object of the selected items that carry data (no reference taken yet).
+    [[nodiscard]] TPTShellDataObject* NewSelectionDataObject() const;
+    // Drags the selected items out; the list is busy meanwhile and refreshes after a drop.
+    void OleBeginDrag(Qt::MouseButton button);
+    // The steps of a drag over the list (`point` in viewport coordinates): the target is the
+    // item there when it takes drops, else the folder shown; the list's own items over its
+    // own empty space are refused with the left button and offered as a copy with the right.
+    virtual HRESULT OnDropTarget_DragEnter(
+        IDataObject_NRC* offer, win32::DWORD keyState, QPoint point, win32::DWORD* effect);
+    virtual HRESULT OnDropTarget_DragOver(
+        win32::DWORD keyState, QPoint point, win32::DWORD* effect);
+    virtual HRESULT OnDropTarget_DragLeave();
+    virtual HRESULT OnDropTarget_Drop(
+        IDataObject_NRC* offer, win32::DWORD keyState, QPoint point, win32::DWORD* effect);
+    // The item drawn as the drop target, or null.
+    [[nodiscard]] framework::TListItem* DropHighlighted() const { return m_dropHighlight; }
 
     [[nodiscard]] TPTShellLocator& Folder() { return *m_folder; }
     void SetFolder(const TPTShellLocator* folder);
@@ -257,6 +293,7 @@ protected:
     void ColClick(framework::TListColumn* column) override;
     bool CanEdit(framework::TListItem* item) override;
     void Edit(framework::TListItem* item, QString text) override;
+    void ItemContextMenu(framework::TListItem* item, framework::TPoint& pos, QMenu*& menu) override;
     void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
     virtual void KeyPress(int& key);
     void CreateWnd() override;
@@ -269,9 +306,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class TPTShListData;
+
+    // The drop target for a step at `point`: the item's, else the folder's; null with `effect`
+    // decided when the step ends without one.
+    Held<IDropTarget_NRC> DropTargetAt(QPoint point, win32::DWORD keyState, bool dropping,
+        framework::TListItem*& item, bool& decided);
+    void SetDropHighlight(framework::TListItem* item);
+    // Turns the list's drag and drop on or off as the options say.
+    void ApplyDragDropOptions();
 
     [[nodiscard]] TPTDeviceChangeEvent DeviceChangeSubscription();
     void HandleOnFolderChanged(TPTShellLocator* sender);
@@ -294,6 +344,11 @@ private:
     // false when it offers none.
     bool InvokeVerb(
         IShellFolder_NRC* folder, const std::vector<PCItemIDList>& items, const char* verb);
+    // The relative lists of the selected items that carry data, in the list's order.
+    [[nodiscard]] std::vector<PCItemIDList> SelectedIdLists() const;
+    // Builds, tracks and acts on the menu of `items` (copies, owned by the caller).
+    void RunContextMenu(
+        const std::vector<PCItemIDList>& items, framework::TPoint pos, bool canRename);
     // Keys the list keeps from the window around it: any while a label is edited, and Enter on
     // a folder.
     [[nodiscard]] bool WantsSpecialKey(const QKeyEvent& key);
@@ -340,6 +395,12 @@ private:
     int m_allocBy = 256;
     framework::TImageList* m_smallImages;
     framework::TImageList* m_largeImages;
+    // The incoming drag: its data (read once) and the key state it entered with.
+    Held<IDataObject_NRC> m_dropData;
+    win32::DWORD m_dropKeyState = 0;
+    QElapsedTimer m_lastAutoScroll;
+    framework::TListItem* m_dropHighlight = nullptr;
+    bool m_ownDrag = false;
     // Every data object the list attached, so that an item's data can be told from others'.
     std::unordered_set<const void*> m_ownData;
 };

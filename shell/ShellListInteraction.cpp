@@ -21,7 +21,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QThread>
+#include <QTimer>
 
 #include <vector>
 
@@ -35,7 +35,7 @@ namespace {
     // The name flags a rename hands the namespace.
     constexpr SHGDNF kRenameFlags = 0x20;
     // The desktop's own folder view takes this long to see a new folder.
-    constexpr unsigned long kDesktopNewFolderDelay = 2100;
+    constexpr int kDesktopNewFolderDelay = 2100;
 
     // Which entry of the key table a shortcut is; -1 for none.
     int KeyTableIndex(TShortCut shortcut)
@@ -410,16 +410,18 @@ bool TPTCustomShellList::CreateNewFolder(bool edit)
         m_ownChange = false; // nothing changed on the disk
         return false;
     }
-    const PCItemIDList pidl = m_folder->GetIdList();
-    if (IdListLen(pidl) <= 2) {
-        framework::THourglass hourglass;
-        QThread::msleep(kDesktopNewFolderDelay);
-    }
-    RefreshItems();
-    if (edit) {
-        m_pendingEditName = name;
-        framework::PostMessage(this, AM_DEFERREDEDIT);
-    }
+    auto show = [this, name, edit] {
+        RefreshItems();
+        if (edit) {
+            m_pendingEditName = name;
+            framework::PostMessage(this, AM_DEFERREDEDIT);
+        }
+    };
+    // The desktop's view takes a while to see the folder: wait on a timer, never asleep.
+    if (IdListLen(m_folder->GetIdList()) <= 2)
+        QTimer::singleShot(kDesktopNewFolderDelay, this, [show] { framework::Guarded(show); });
+    else
+        show();
     return true;
 }
 

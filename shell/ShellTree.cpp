@@ -38,6 +38,7 @@ TPTCustomShellTree::TPTCustomShellTree(QWidget* parent)
     , m_selectedFolder(std::make_unique<TPTShellLocator>())
     , m_keyTimer(new framework::TTimer(this))
     , m_notifyTimer(new framework::TTimer(this))
+    , m_newFolderTimer(new framework::TTimer(this))
     , m_images(new framework::TImageList(this, 16, 16))
     , m_watches(std::make_unique<TChangeWatchPool>(this, AM_CHANGENOTIFY))
 {
@@ -46,6 +47,8 @@ TPTCustomShellTree::TPTCustomShellTree(QWidget* parent)
     m_keyTimer->OnTimer = [this](framework::TObject*) { KeyTimerElapsed(); };
     m_notifyTimer->SetEnabled(false);
     m_notifyTimer->OnTimer = [this](framework::TObject*) { NotifyTimerElapsed(); };
+    m_newFolderTimer->SetEnabled(false);
+    m_newFolderTimer->OnTimer = [this](framework::TObject*) { NewFolderTimerElapsed(); };
     m_baseFolder->OnChange = [this](TPTShellLocator*) { BaseFolderChanged(); };
     m_selectedFolder->OnChange = [this](TPTShellLocator*) { SelectedFolderChanged(); };
     ShowSystemImages(*m_images, ptsizSmall);
@@ -137,6 +140,8 @@ void TPTCustomShellTree::Delete(TTreeNode* node)
     TPTShTreeData* shData = GetDataFromNode(node);
     if (node == m_lastInserted)
         m_lastInserted = nullptr;
+    if (node == m_dropHighlight)
+        m_dropHighlight = nullptr;
     if (!shData) {
         TPTCustomTreeView::Delete(node);
         return;
@@ -623,6 +628,7 @@ void TPTCustomShellTree::SetOptions(TPTShellTreeOptions options)
 {
     const TPTShellTreeOptions changed = m_options ^ options;
     m_options = options;
+    ApplyDragDropOptions();
     if (Loading() || !HandleAllocated())
         return;
     if (changed & ShellTreeOption(ptstoDynamicRefresh))
@@ -637,6 +643,7 @@ void TPTCustomShellTree::SetOptions(TPTShellTreeOptions options)
 
 void TPTCustomShellTree::CreateWnd()
 {
+    ApplyDragDropOptions();
     TPTCustomTreeView::CreateWnd();
     if (Loading())
         return;

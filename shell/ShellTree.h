@@ -15,6 +15,7 @@
 #include "ImageList.h"
 #include "PTCustomTreeView.h"
 #include "ShTreeData.h"
+#include "ShellDragDrop.h"
 #include "ShellList.h"
 #include "ShellLocator.h"
 #include "Timer.h"
@@ -54,11 +55,8 @@ inline constexpr TPTShellTreeOptions kDefaultShellTreeOptions = 0x3BB;
 
 // The delay before a selection made with the keyboard reaches the linked list.
 inline constexpr int PTSH_TREE_KEY_UPDATE_DELAY = 500;
-// Drag and drop over the tree: the margins that scroll, the least time between two steps, and
-// how long (and how still) the pointer hovers before a collapsed node opens.
-inline constexpr int PTSH_AUTOSCROLL_THRESHOLD_X = 26;
-inline constexpr int PTSH_AUTOSCROLL_THRESHOLD_Y = 20;
-inline constexpr int PTSH_AUTOSCROLL_MINDELAY_MS = 100;
+// Drag and drop over the tree: how long (and how still) the pointer hovers before a collapsed
+// node opens.
 inline int PTSH_AUTOOPEN_DELAY_MS = 400;
 inline int PTSH_AUTOOPEN_THRESHOLD_X = 2;
 inline int PTSH_AUTOOPEN_THRESHOLD_Y = 2;
@@ -132,6 +130,25 @@ public:
     // The end of loading from a form description.
     Q_INVOKABLE void Loaded();
 
+    // Commands. A new folder in the selected node's folder, whose node goes into editing once
+    // the tree has caught up with it (false when the node has no folder on disk or none could
+    // be made).
+    bool CreateNewFolder();
+    // Runs a verb of the node's context menu, then refreshes; 1 for a node without a parent.
+    HRESULT DoCommandForNode(framework::TTreeNode* node, const std::string& verb);
+    // The shell's menu of a node at `pos` (viewport coordinates).
+    void ProcessMenu(framework::TTreeNode* node, framework::TPoint pos);
+    // Sends the node's item to Send To entry `index`.
+    void ProcessSendTo(framework::TTreeNode* node, int index);
+    // The effects (copy 1, move 2, link 4) the node's folder grants it; all three when it has
+    // no shell data or the folder cannot say.
+    [[nodiscard]] win32::DWORD GetDragDropAttributesForNode(framework::TTreeNode* node);
+    // The node drawn as the drop target, or null.
+    [[nodiscard]] framework::TTreeNode* DropHighlighted() const { return m_dropHighlight; }
+    // A new folder waits for the tree to catch up before its node is edited.
+    [[nodiscard]] bool NewFolderPending() const { return m_newFolderTimer->Enabled(); }
+    [[nodiscard]] int NewFolderDelay() const { return m_newFolderTimer->Interval(); }
+
     TPTShAddItemEvent OnAddItem;
     TPTShTreeInsertItemEvent OnInsertItem;
     TPTShTreeDeleteItemEvent OnDeleteItem;
@@ -174,10 +191,21 @@ protected:
     void CreateWnd() override;
     std::unique_ptr<TPTCustomDraw> PTCustomDraw(
         TNMCustomDraw& record, std::int32_t& result) override;
+    bool CanEdit(framework::TTreeNode* node) override;
+    void Edit(framework::TTreeNode* node, QString text) override;
+    void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
+    void NodeContextMenu(framework::TTreeNode* node, framework::TPoint& pos, QMenu*& menu) override;
 
     // Qt
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     friend class TPTShTreeData;
@@ -206,6 +234,15 @@ private:
 
     // Watches the folder of a node that is about to be filled.
     void WatchNode(TPTShTreeData& data);
+    void NewFolderTimerElapsed();
+    // Drag and drop: the options applied, the effect of a step over the node at `point`, and
+    // the hover that opens a collapsed node.
+    void ApplyDragDropOptions();
+    win32::DWORD DropStep(QPoint point, win32::DWORD keyState, win32::DWORD offered, bool dropping);
+    void AutoOpen(QPoint point);
+    void SetDropHighlight(framework::TTreeNode* node);
+    // Forgets the cached lists and folders of every node below `node`.
+    void FlushDescendants(framework::TTreeNode* node);
 
     std::unique_ptr<TPTShellLocator> m_baseFolder;
     std::unique_ptr<TPTShellLocator> m_selectedFolder;
@@ -215,6 +252,17 @@ private:
     framework::TTimer* m_keyTimer;
     framework::TTimer* m_notifyTimer;
     QElapsedTimer m_burst; // since the first change the notify timer waits to refresh
+    // The wait before a new folder's node is edited, and the folder's name.
+    framework::TTimer* m_newFolderTimer;
+    std::string m_newFolderName;
+    // The drag over the tree: its files (read once), the key state it entered with, the last
+    // autoscroll, and where and since when the pointer hovers.
+    Held<IDataObject_NRC> m_dropData;
+    win32::DWORD m_dropKeyState = 0;
+    QElapsedTimer m_lastAutoScroll;
+    QPoint m_hoverPoint;
+    QElapsedTimer m_hoverTime;
+    framework::TTreeNode* m_dropHighlight = nullptr;
     framework::TImageList* m_images;
     std::unique_ptr<TChangeWatchPool> m_watches;
     QPointer<TPTCustomShellList> m_list;

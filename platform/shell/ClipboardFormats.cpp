@@ -1,5 +1,6 @@
 #include "ClipboardFormats.h"
 
+#include "IdListArrayFormat.h"
 #include "ShellItems.h"
 #include "ShellNamespace.h"
 #include "UriPath.h"
@@ -13,38 +14,6 @@
 namespace sondrel::platform {
 
 namespace {
-
-    void PutU32(std::string& block, std::size_t at, std::uint32_t value)
-    {
-        for (int i = 0; i < 4; ++i)
-            block[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-
-    std::uint32_t GetU32(std::string_view block, std::size_t at)
-    {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value |= static_cast<std::uint32_t>(static_cast<unsigned char>(block[at + i]))
-                << (8 * i);
-        return value;
-    }
-
-    // The length of the ID list at `at`, its terminator included; 0 when it runs off the block.
-    std::size_t ListLength(std::string_view block, std::size_t at)
-    {
-        std::size_t end = at;
-        for (;;) {
-            if (end + 2 > block.size())
-                return 0;
-            const std::size_t size = static_cast<unsigned char>(block[end])
-                | static_cast<std::size_t>(static_cast<unsigned char>(block[end + 1])) << 8;
-            if (size == 0)
-                return end + 2 - at;
-            if (size < 2)
-                return 0;
-            end += size;
-        }
-    }
 
     std::vector<std::string_view> Lines(std::string_view text)
     {
@@ -123,37 +92,22 @@ std::string EncodeIdListArray(const std::vector<BytePath>& paths)
             items.push_back(std::move(item));
         }
     }
-    const std::size_t n = items.size();
-    std::string block(4 + 4 * (n + 1), '\0');
-    PutU32(block, 0, static_cast<std::uint32_t>(n));
-    PutU32(block, 4, static_cast<std::uint32_t>(block.size()));
-    block += parent + std::string(idlist::kTerminator, '\0');
-    for (std::size_t i = 0; i < n; ++i) {
-        PutU32(block, 8 + 4 * i, static_cast<std::uint32_t>(block.size()));
-        block += items[i] + std::string(idlist::kTerminator, '\0');
-    }
-    return block;
+    std::vector<std::string_view> views(items.begin(), items.end());
+    return idlist::EncodeArray(parent, views);
 }
 
 std::optional<std::vector<BytePath>> DecodeIdListArray(std::string_view block)
 {
-    if (block.size() < 8)
+    const auto view = idlist::DecodeArray(block);
+    if (!view)
         return std::nullopt;
-    const std::uint32_t n = GetU32(block, 0);
-    if (n == 0 || n > (block.size() - 8) / 4)
-        return std::nullopt;
-    const std::size_t parentAt = GetU32(block, 4);
-    const std::size_t parentLength = parentAt < block.size() ? ListLength(block, parentAt) : 0;
-    if (parentLength == 0)
-        return std::nullopt;
-    const std::string_view parent = block.substr(parentAt, parentLength - idlist::kTerminator);
+    const std::string_view parent = idlist::WithoutTerminator(view->Parent);
     std::vector<BytePath> paths;
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const std::size_t at = GetU32(block, 8 + 4 * std::size_t { i });
-        const std::size_t length = at < block.size() ? ListLength(block, at) : 0;
-        if (length == 0)
-            return std::nullopt;
-        const std::string absolute = std::string(parent) + std::string(block.substr(at, length));
+    paths.reserve(view->Items.size());
+    std::string absolute;
+    for (const std::string_view item : view->Items) {
+        absolute.assign(parent);
+        absolute += item;
         BytePath path;
         if (!GetPathFromIdList(reinterpret_cast<win32::PCIDLIST>(absolute.data()), path))
             return std::nullopt;

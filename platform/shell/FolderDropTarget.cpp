@@ -79,6 +79,15 @@ std::optional<FileTransfer> ReadDataObject(IDataObject_NRC* data)
 {
     if (data == nullptr)
         return std::nullopt;
+    IFilePaths_NRC* known = nullptr;
+    if (data->QueryInterface(IID_ISondrelFilePaths, reinterpret_cast<void**>(&known)) == S_OK
+        && known != nullptr) {
+        std::optional<FileTransfer> transfer;
+        if (!known->FilePaths().empty())
+            transfer = FileTransfer { known->FilePaths(), false };
+        known->Release();
+        return transfer;
+    }
     static const WORD idLists = static_cast<WORD>(RegisterClipboardFormatA("Shell IDList Array"));
     if (const auto block = Fetch(data, idLists))
         if (auto paths = DecodeIdListArray(*block))
@@ -125,11 +134,15 @@ ULONG FolderDropTarget::Release()
 
 DWORD FolderDropTarget::EffectFor(const FileTransfer& transfer, DWORD keyState, DWORD allowed) const
 {
-    for (const BytePath& path : transfer.Paths) {
+    // Asked at every step of a drag of maybe thousands of files: views, no copies.
+    const std::string_view folder(m_folder);
+    for (const std::string_view path : transfer.Paths) {
         // Nothing is dropped on itself, below itself, or into the folder it is in already.
         const std::size_t slash = path.rfind('/');
-        const BytePath parent = slash == 0 ? BytePath("/") : path.substr(0, slash);
-        if (m_folder == path || m_folder.starts_with(path + "/") || parent == m_folder)
+        const std::string_view parent = slash == 0 ? std::string_view("/") : path.substr(0, slash);
+        const bool below
+            = folder.size() > path.size() && folder.starts_with(path) && folder[path.size()] == '/';
+        if (folder == path || below || parent == folder)
             return DROPEFFECT_NONE;
     }
     if (m_trash)

@@ -29,6 +29,19 @@ constexpr WORD CF_HDROP = 15;
 
 namespace sondrel::platform {
 
+// What a data object of ours answers besides IDataObject: the files it carries, already read,
+// so that a drop target asked at every step of a drag reads nothing again.
+inline constexpr win32::IID IID_ISondrelFilePaths
+    = { 0x5A0D2E11, 0x7C3B, 0x4E8A, { 0x9B, 0x61, 0x2F, 0x40, 0x18, 0xD7, 0x3C, 0x95 } };
+class IFilePaths_NRC : public win32::IUnknown_NRC
+{
+public:
+    [[nodiscard]] virtual const std::vector<BytePath>& FilePaths() = 0;
+
+protected:
+    ~IFilePaths_NRC() = default;
+};
+
 // The files a data object carries; nothing when it carries none we can take.
 [[nodiscard]] std::optional<FileTransfer> ReadDataObject(win32::IDataObject_NRC* data);
 

@@ -178,6 +178,18 @@ HRESULT ItemCommands::QueryContextMenu(
         add(kCut);
         add(kCopy);
         add(kPaste);
+        if (std::none_of(m_items.begin(), m_items.end(),
+                [](const CommandItem& i) { return i.Trash || i.InTrash; })) {
+            // The shell library serves this sub-menu from the user's Send To folder; the
+            // grayed entry alone marks it as waiting to be filled.
+            MenuEntry sendTo;
+            sendTo.Text = "Se&nd To";
+            MenuEntry placeholder;
+            placeholder.Text = "(empty)";
+            placeholder.Grayed = true;
+            sendTo.SubMenu.push_back(std::move(placeholder));
+            entries.push_back(std::move(sendTo));
+        }
         separator();
         add(kLink);
         add(kDelete);

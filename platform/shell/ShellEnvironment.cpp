@@ -125,4 +125,6 @@ BytePath NormalizePath(std::string_view path)
     return normal.empty() ? BytePath("/") : normal;
 }
 
+BytePath SendToFolder() { return CurrentEnvironment().DataHome + "/sondrel/SendTo"; }
+
 } // namespace sondrel::platform

@@ -23,6 +23,8 @@ struct ShellEnvironment
 };
 
 [[nodiscard]] const ShellEnvironment& CurrentEnvironment();
+// The user's Send To folder, whose entries the shell library offers as places to send items.
+[[nodiscard]] BytePath SendToFolder();
 // Forgets what was read, so the next question reads again.
 void RefreshEnvironment();
 

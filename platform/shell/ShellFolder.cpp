@@ -5,6 +5,7 @@
 #include "FolderDetails.h"
 #include "FolderDropTarget.h"
 #include "ItemCommands.h"
+#include "Launcher.h"
 #include "MountTable.h"
 #include "ShellAllocator.h"
 #include "ShellEnvironment.h"
@@ -424,6 +425,15 @@ HRESULT ShellFolder::GetUIObjectOf(
         targets.push_back(std::move(target));
     }
     if (riid == IID_IDropTarget) {
+        // A launcher in the Send To folder opens what is dropped on it; no other file takes
+        // drops, so a drop onto a program never runs it.
+        if (targets.size() == 1 && !targets[0].Folder && !targets[0].InTrash
+            && targets[0].Path.ends_with(".desktop")
+            && targets[0].Path.substr(0, targets[0].Path.rfind('/'))
+                == NormalizePath(SendToFolder())) {
+            *out = static_cast<IDropTarget_NRC*>(LauncherDropTarget::Create(targets[0].Path));
+            return S_OK;
+        }
         // Folders and the trash take drops; a plain file, or a folder only read, does not.
         if (targets.size() != 1 || !targets[0].Folder || targets[0].ReadOnly
             || (targets[0].InTrash && !targets[0].Trash))

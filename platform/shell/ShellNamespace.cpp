@@ -65,7 +65,7 @@ HRESULT SHGetSpecialFolderLocation(HWND /*owner*/, int csidl, PIDLIST* pidl)
         path = env.DataHome;
         break;
     case CSIDL_SENDTO:
-        path = env.DataHome + "/sondrel/SendTo";
+        path = SendToFolder();
         break;
     default:
         return E_INVALIDARG;

@@ -80,7 +80,13 @@ TEST(Commands, TheMenuHoldsEveryVerbAtItsOffsetAndGraysWhatCannotAct)
     EXPECT_EQ(filled, 20) << "the largest offset plus one";
     EXPECT_EQ(model.DefaultId(), 1000);
     std::map<std::string, UINT> ids;
+    bool sendTo = false;
     for (const auto& entry : model.Entries()) {
+        if (!entry.SubMenu.empty()) {
+            // Send To, left for the shell library to fill: one grayed entry.
+            sendTo = entry.SubMenu.size() == 1 && entry.SubMenu[0].Grayed;
+            continue;
+        }
         if (entry.Separator)
             continue;
         char verb[260] = {};
@@ -94,6 +100,7 @@ TEST(Commands, TheMenuHoldsEveryVerbAtItsOffsetAndGraysWhatCannotAct)
         EXPECT_GT(std::strlen(help), 0u);
     }
     EXPECT_EQ(ids.size(), 8u);
+    EXPECT_TRUE(sendTo);
     EXPECT_EQ(ids["open"], 1000u);
     EXPECT_EQ(ids["rename"], 1018u);
     EXPECT_EQ(ids["copy"], 1002u);

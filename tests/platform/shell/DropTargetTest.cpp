@@ -5,6 +5,7 @@
 #include "CommandUi.h"
 #include "FolderDropTarget.h"
 #include "GlobalMemory.h"
+#include "Launcher.h"
 #include "ShellAllocator.h"
 #include "ShellItems.h"
 #include "ShellTestSupport.h"
@@ -174,3 +175,24 @@ TEST(DropTarget, TheTrashTakesDropsIntoTheTrash)
 }
 
 } // namespace
+
+TEST(Launcher, TheExecLineRunsOnceForAllOrOncePerFile)
+{
+    using platform::DesktopEntryExec;
+    using platform::ExpandExec;
+    const auto exec
+        = DesktopEntryExec("# a launcher\n[Desktop Entry]\nName=Viewer\nType=Application\n"
+                           "Exec=\"/opt/my viewer/run\" --title=\"a \\\\\"b\\\\\"\" %F\n"
+                           "[Desktop Action New]\nExec=other %f\n");
+    ASSERT_TRUE(exec);
+    EXPECT_EQ(*exec, "\"/opt/my viewer/run\" --title=\"a \\\"b\\\"\" %F");
+    using Commands = std::vector<std::vector<std::string>>;
+    EXPECT_EQ(ExpandExec(*exec, { "/x y", "/z\xff" }),
+        (Commands { { "/opt/my viewer/run", "--title=a \"b\"", "/x y", "/z\xff" } }));
+    EXPECT_EQ(ExpandExec("view %u 100%% %i", { "/a", "/b c" }),
+        (Commands { { "view", "file:///a", "100%" }, { "view", "file:///b%20c", "100%" } }));
+    EXPECT_EQ(ExpandExec("view \"unclosed", { "/a" }), Commands {});
+    // Not a launcher of a program: nothing to run.
+    EXPECT_FALSE(DesktopEntryExec("[Desktop Entry]\nType=Link\nURL=https://example.org\n"));
+    EXPECT_FALSE(DesktopEntryExec("[Other]\nType=Application\nExec=x\n"));
+}

@@ -1,6 +1,8 @@
 // The ID-list parser against hostile bytes and the round trip of every name byte.
 #include "IdListFormat.h"
 
+#include "IdListArrayFormat.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
@@ -134,4 +136,63 @@ TEST(IdListFormat, AbsoluteShapes)
     };
     for (const auto& [items, valid] : shapes)
         EXPECT_EQ(IsAbsoluteShape(items), valid) << items.size();
+}
+
+namespace {
+
+std::string U32(std::uint32_t value)
+{
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+} // namespace
+
+TEST(IdListArrayFormat, ReadsOnlyBlocksWhoseEveryOffsetAndListIsOurs)
+{
+    const std::string parent = List({ EncodeItem(Kind::Computer, 0, ""),
+        EncodeItem(Kind::Drive, 0, "/"), EncodeItem(Kind::Entry, kFlagFolder, "home") });
+    const std::string a = List({ EncodeItem(Kind::Entry, 0, "a") });
+    const std::string b = List({ EncodeItem(Kind::Entry, kFlagFolder, "b\xff") });
+    const std::string good = EncodeArray(parent, { a, b });
+    // Count, the offsets of parent, a and b, then the lists back to back.
+    const std::string expected = U32(2) + U32(16) + U32(16 + parent.size())
+        + U32(16 + parent.size() + a.size()) + parent + a + b;
+    ASSERT_EQ(good, expected);
+    const auto view = DecodeArray(good);
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->Parent, parent);
+    EXPECT_EQ(view->Items, (std::vector<std::string_view> { a, b }));
+    EXPECT_TRUE(EncodeArray(parent, {}).empty());
+
+    const std::string lists = parent + a + b;
+    const std::string foreignItem = "\x06\0\x54\x05\0a\0\0"s; // another signature
+    const std::string emptyItem = "\0\0"s;
+    const std::string drive = List({ EncodeItem(Kind::Drive, 0, "/") }); // not under Computer
+    const Case hostile[] = {
+        { "no items", U32(0) + U32(8) + parent, false },
+        { "a count past the block", U32(1000) + U32(16) + lists, false },
+        { "a count that overflows", U32(0xFFFFFFFF) + U32(16) + lists, false },
+        { "the parent inside the offsets",
+            U32(2) + U32(4) + U32(16 + parent.size()) + U32(16) + lists, false },
+        { "an item inside the offsets", U32(2) + U32(16) + U32(12) + U32(16) + lists, false },
+        { "an item past the end", U32(2) + U32(16) + U32(16 + parent.size()) + U32(9999) + lists,
+            false },
+        { "an item that is the parent",
+            U32(2) + U32(16) + U32(16) + U32(16 + parent.size()) + lists, false },
+        { "an empty item", U32(1) + U32(12) + U32(12 + parent.size()) + parent + emptyItem, false },
+        { "an item not ours", U32(1) + U32(12) + U32(12 + parent.size()) + parent + foreignItem,
+            false },
+        { "a parent that is not absolute", U32(1) + U32(12) + U32(12 + drive.size()) + drive + a,
+            false },
+        { "a list cut short", good.substr(0, good.size() - 1), false },
+        { "the desktop as parent",
+            U32(1) + U32(12) + U32(14) + "\0\0"s + List({ EncodeItem(Kind::Home, 0, "") }), true },
+    };
+    for (const Case& c : hostile)
+        EXPECT_EQ(DecodeArray(c.Bytes).has_value(), c.Valid) << c.What;
+    for (std::size_t cut = 0; cut < good.size(); ++cut)
+        EXPECT_FALSE(DecodeArray(std::string_view(good).substr(0, cut))) << cut;
 }
