@@ -86,10 +86,13 @@ bool RegisterShellTreeBenchmarks(
     const std::string& data, std::vector<RatioTarget>& targets, std::string& problem);
 
 // A burst of 10,000 file creations into the folder a shell list shows (empty, and holding
-// 10,000 files; made below `data`): the change messages handled, the refreshes and the GUI
-// thread's busy time as counters, and a refresh of the fuller folder against readdir + stat.
+// 10,000 files; made in /dev/shm where it can be, else below `data`): the change messages handled,
+// the refreshes and the GUI thread's busy time as counters, and a refresh of the fuller folder
+// against readdir + stat.
 void RegisterChangeBurstBenchmarks(const std::string& data, std::vector<RatioTarget>& targets,
     std::vector<CounterTarget>& counters);
+// Removes the burst's material where it went to memory rather than below `data`.
+void RemoveChangeBurstMaterial();
 
 // Starting a drag of the `count` empty files of `folder` selected in a shell list, one step of
 // that drag over the folder `empty` shown in another, and building the context menu of 1,000

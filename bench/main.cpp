@@ -122,6 +122,7 @@ int main(int argc, char** argv)
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    RemoveChangeBurstMaterial();
     const int missed
         = reporter.PrintRatios(targets, stdout) + reporter.PrintCounters(counters, stdout);
     benchmark::Shutdown();
