@@ -136,29 +136,10 @@ bool AutoScrollStep(QAbstractScrollArea& view, QPoint pos, QElapsedTimer& last)
 
 IDropTarget_NRC* FolderDropTargetOf(PCItemIDList pidl)
 {
-    HeldPidl whole;
-    if (IdListLen(pidl) <= 2) {
-        // The desktop's drops go to its folder on disk.
-        const std::string desktop = ShellGetSpecialFolderPath(nullptr, csidlDesktopDirectory);
-        if (desktop.empty() || FAILED(ShellGetIdListFromPath(desktop, whole.Pointer)))
-            return nullptr;
-        pidl = whole.Get();
-    }
-    TPTIdListArray levels(pidl);
-    const int count = levels.GetCount();
-    if (count == 0)
+    void* target = nullptr;
+    if (FAILED(ShellGetUIObjectOfIdList(pidl, IID_IDropTarget, &target)))
         return nullptr;
-    const HeldPidl parentList(CopyIdList(nullptr, levels.GoUp(1)));
-    const HeldPidl last(CopyIdList(nullptr, levels.GetItem(count - 1)));
-    Held<IShellFolder_NRC> parent;
-    if (FAILED(ShellGetFolderFromIdList(parentList.Get(), parent.Pointer)))
-        return nullptr;
-    IDropTarget_NRC* target = nullptr;
-    PCIDLIST items[] = { last.Get() };
-    if (FAILED(parent->GetUIObjectOf(
-            nullptr, 1, items, IID_IDropTarget, nullptr, reinterpret_cast<void**>(&target))))
-        return nullptr;
-    return target;
+    return static_cast<IDropTarget_NRC*>(target);
 }
 
 DWORD AllowedEffectsOf(IDataObject_NRC* data)

@@ -198,16 +198,19 @@ void TPTCustomShellList::DoCommandForAllSelected(const std::string& verb)
 
 void TPTCustomShellList::DoCommandForFolder(const std::string& verb)
 {
-    // The folder's own menu comes from its parent, with the folder as the one item.
-    TPTIdListArray levels(m_current.IdList.Get());
-    if (!m_current.IdList.Get() || levels.GetCount() == 0)
+    // The folder's own menu (the desktop's is its folder's on disk, where a paste lands).
+    if (!m_current.Interface.Get())
         return;
-    HeldPidl parentList(CopyIdList(nullptr, levels.GoUp(1)));
-    HeldPidl last(CopyIdList(nullptr, levels.GetItem(levels.GetCount() - 1)));
-    Held<IShellFolder_NRC> parent;
-    if (FAILED(ShellGetFolderFromIdList(parentList.Pointer, parent.Pointer)))
+    Held<IContextMenu_NRC> menu;
+    if (FAILED(ShellGetUIObjectOfIdList(
+            m_current.IdList.Get(), IID_IContextMenu, reinterpret_cast<void**>(&menu.Pointer)))
+        || !menu.Pointer)
         return;
-    (void)InvokeVerb(parent.Pointer, { last.Pointer }, verb.c_str());
+    CMINVOKECOMMANDINFO info;
+    info.hwnd = window();
+    info.lpVerb = verb.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    (void)menu.Pointer->InvokeCommand(&info);
 }
 
 void TPTCustomShellList::GoUp(int levels)

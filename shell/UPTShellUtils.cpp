@@ -119,6 +119,33 @@ std::string ShellGetDisplayPathName(const std::string& path)
     return ShellGetPathFromIdList(parsed.Pointer);
 }
 
+HRESULT ShellGetUIObjectOfIdList(PCItemIDList pidl, REFIID riid, void** object)
+{
+    *object = nullptr;
+    HeldPidl whole;
+    if (IdListLen(pidl) <= 2) {
+        // The desktop's commands and drops go to its folder on disk.
+        const std::string desktop = ShellGetSpecialFolderPath(nullptr, csidlDesktopDirectory);
+        if (desktop.empty())
+            return E_FAIL;
+        if (const HRESULT parsed = ShellGetIdListFromPath(desktop, whole.Pointer); FAILED(parsed))
+            return parsed;
+        pidl = whole.Get();
+    }
+    TPTIdListArray levels(pidl);
+    const int count = levels.GetCount();
+    if (count == 0)
+        return E_FAIL;
+    const HeldPidl parentList(CopyIdList(nullptr, levels.GoUp(1)));
+    const HeldPidl last(CopyIdList(nullptr, levels.GetItem(count - 1)));
+    Held<IShellFolder_NRC> parent;
+    if (const HRESULT bound = ShellGetFolderFromIdList(parentList.Get(), parent.Pointer);
+        FAILED(bound))
+        return bound;
+    PCIDLIST items[] = { last.Get() };
+    return parent->GetUIObjectOf(nullptr, 1, items, riid, nullptr, object);
+}
+
 HRESULT ShellGetSpecialFolderIdList(HWND owner, TCSIDL csidl, PItemIDList& pidl)
 {
     pidl = nullptr;

@@ -106,6 +106,9 @@ HRESULT ShellGetIdListFromPath(const std::string& path, PItemIDList& pidl);
 [[nodiscard]] std::string ShellGetDisplayPathName(const std::string& path);
 [[nodiscard]] std::string ShellGetSpecialFolderPath(win32::HWND owner, TCSIDL csidl);
 HRESULT ShellGetSpecialFolderIdList(win32::HWND owner, TCSIDL csidl, PItemIDList& pidl);
+// The UI object (`riid`) of the folder whose absolute list is `pidl`, from its parent with the
+// folder as the one item; for the desktop itself (null or empty) that of its folder on disk.
+HRESULT ShellGetUIObjectOfIdList(PCItemIDList pidl, win32::REFIID riid, void** object);
 
 // Names.
 [[nodiscard]] std::string ShellGetFriendlyNameFromIdList(

@@ -267,3 +267,30 @@ TEST(ShellUtils, LibraryStrings)
     for (const auto& [id, text] : texts)
         EXPECT_EQ(PTLoadStr(LoadLibraryString(id)), text) << id;
 }
+
+TEST(ShellUtils, TheDesktopsCommandsActOnItsFolderOnDisk)
+{
+    ScopedHome home;
+    std::filesystem::create_directories(home.Path() + "/Desk");
+    home.SetUserDirs({ "XDG_DESKTOP_DIR=\"$HOME/Desk\"" });
+    std::filesystem::create_directories(home.Path() + "/Desk/inner");
+    // The desktop itself (the empty list), and a folder below it by its absolute list.
+    Held desktop;
+    ASSERT_EQ(ShellGetSpecialFolderIdList(nullptr, csidlDesktop, desktop.Pidl), win32::S_OK);
+    Held inner;
+    ASSERT_EQ(ShellGetIdListFromPath(home.Path() + "/Desk/inner", inner.Pidl), win32::S_OK);
+    for (PCItemIDList list :
+        { static_cast<PCItemIDList>(desktop.Pidl), static_cast<PCItemIDList>(inner.Pidl) }) {
+        void* object = nullptr;
+        ASSERT_EQ(ShellGetUIObjectOfIdList(list, win32::IID_IContextMenu, &object), win32::S_OK);
+        auto* menu = static_cast<IContextMenu_NRC*>(object);
+        win32::CMINVOKECOMMANDINFO info;
+        info.lpVerb = "link";
+        info.nShow = 1;
+        EXPECT_EQ(menu->InvokeCommand(&info), win32::S_OK);
+        menu->Release();
+    }
+    // Each link sits beside the folder the menu was for.
+    EXPECT_TRUE(std::filesystem::is_symlink(home.Path() + "/Link to Desk"));
+    EXPECT_TRUE(std::filesystem::is_symlink(home.Path() + "/Desk/Link to inner"));
+}
