@@ -150,12 +150,8 @@ void TTreeNode::Delete()
 
 void TTreeNode::DeleteChildren()
 {
-    while (m_owner && !m_children.empty()) {
-        TTreeNode* child = m_children.front().get();
-        if (child->m_dying)
-            return;
-        m_owner->Delete(child);
-    }
+    if (m_owner)
+        m_owner->DeleteChildren(*this);
 }
 
 bool TTreeNode::EditText()

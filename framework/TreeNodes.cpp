@@ -131,6 +131,38 @@ void TTreeNodes::Delete(TTreeNode* node)
         std::rethrow_exception(failure);
 }
 
+void TTreeNodes::DeleteChildren(TTreeNode& parent)
+{
+    if (!Contains(&parent) || m_clearing || parent.m_dying || parent.m_children.empty())
+        return;
+    TRaised deleting(m_view.m_deleting);
+    std::exception_ptr failure;
+    // By index, as a handler may add children; those added late go without an event.
+    for (std::size_t i = 0; i < parent.m_children.size(); ++i) {
+        TTreeNode& child = *parent.m_children[i];
+        if (!child.m_dying)
+            FireDeletion(child, failure);
+    }
+    // The handlers may have taken the parent away, or already emptied it.
+    if (Contains(&parent) && !parent.m_children.empty()) {
+        TChildren& children = parent.m_children;
+        for (const auto& child : children)
+            m_view.Forget(*child);
+        beginRemoveRows(IndexOf(&parent), 0, static_cast<int>(children.size()) - 1);
+        for (const auto& child : children)
+            Unlist(*child);
+        TChildren gone = std::move(children);
+        children.clear();
+        endRemoveRows();
+        gone.clear();
+        parent.m_hasChildren = false;
+        parent.m_expanded = false;
+        HasChildrenChanged(parent);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 void TTreeNodes::FireDeletion(TTreeNode& node, std::exception_ptr& failure)
 {
     node.m_dying = true;

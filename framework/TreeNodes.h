@@ -43,6 +43,9 @@ public:
     // Fires the deletion event for the node's children, then for the node, each child before
     // its parent; then removes and destroys them.
     void Delete(TTreeNode* node);
+    // As Delete for each child of `parent`, the node itself staying; the children leave the
+    // model as one block, so emptying a node of many children costs one pass, not one per child.
+    void DeleteChildren(TTreeNode& parent);
     // Fires the deletion event for every node, children before parents, then removes them all.
     void Clear();
     // Holds painting back until the bracket closes.

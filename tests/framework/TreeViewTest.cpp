@@ -222,6 +222,17 @@ private Q_SLOTS:
         QVERIFY(!b->HasChildren()); // the last child took the button with it
         QVERIFY(!b->Expanded());
         QCOMPARE(tree.Selected(), b);
+        // A selected child goes with its siblings, and so does the selection.
+        for (int i = 0; i < 300; ++i)
+            tree.Items().AddChild(b, QStringLiteral("c%1").arg(i));
+        b->Expand(false);
+        tree.SetSelected(b->Item(150));
+        tree.Log.clear();
+        b->DeleteChildren();
+        QCOMPARE(tree.Log.size(), 300);
+        QCOMPARE(tree.Log.first(), QStringLiteral("delete c0"));
+        QCOMPARE(tree.Selected(), nullptr);
+        QCOMPARE(tree.Items().Owner().model()->rowCount(tree.Items().IndexOf(b)), 0);
         tree.Items().Clear();
         QCOMPARE(tree.Log.last(), QStringLiteral("delete b"));
         QVERIFY(tree.DisplayQueries > 0);
