@@ -4,6 +4,7 @@
 // unmounts in the destructor, and one that was killed is cleaned up by the next run. Where the
 // machine cannot (no root, no FUSE, no ntfs-3g) the reason is kept and the test skips with it.
 
+#include "Mounts.h"
 #include "TempDir.h"
 
 #include <string>
@@ -35,9 +36,6 @@ public:
     [[nodiscard]] const std::string& MountPoint() const { return m_mountPoint; }
 
 private:
-    // Marks the folder as this process's, after cleaning up what killed runs left.
-    void Claim();
-
     TempDir m_dir;
     std::string m_image;
     std::string m_mountPoint;
@@ -47,14 +45,6 @@ private:
     bool m_mounted = false;
     int m_daemon = -1; // a pidfd of the ntfs-3g process serving the mount, or -1
 };
-
-// Whether something is mounted at `mountPoint` (as the mount table writes it).
-[[nodiscard]] bool IsMounted(const std::string& mountPoint);
-
-// Unmounts, detaches and removes what test processes that were killed left behind: every image
-// folder names its owner, and those whose owner is gone are cleaned up. Runs by itself before
-// a process's first image.
-void CleanUpAfterKilledRuns();
 
 // Skips the current test unless `image` is usable.
 #define SONDREL_REQUIRE_NTFS(image)                                                                \

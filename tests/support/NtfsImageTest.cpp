@@ -1,5 +1,5 @@
-// The NTFS images the tests mount never stay mounted: not when the mount is busy, and not when
-// the test process that made one was killed.
+// What the tests make never stays behind: NTFS images are unmounted when the mount is busy,
+// and a killed test process's folders and mounts are cleaned up by the next run.
 #include "NtfsImage.h"
 
 #include <chrono>
@@ -10,6 +10,8 @@
 #include <poll.h>
 
 #include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,17 +34,19 @@ TEST(NtfsImageCleanup, ABusyMountIsStillUnmountedInBoundedTime)
     ::close(held);
 }
 
-TEST(NtfsImageCleanup, WhatAKilledRunLeftIsCleanedUpByTheNext)
+// Runs `work` in a child process, kills the child once it has said something, and returns
+// what it said ("" when it said nothing within the bound).
+template <typename Work> std::string SaidByAKilledChild(Work work)
 {
     int channel[2];
-    ASSERT_EQ(::pipe2(channel, O_CLOEXEC), 0);
+    if (::pipe2(channel, O_CLOEXEC) != 0)
+        return {};
     const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
+    if (child < 0)
+        return {};
     if (child == 0) {
-        // A test process that mounts an image and is then killed before it can unmount.
         ::close(channel[0]);
-        NtfsImage image;
-        const std::string said = image.Usable() ? image.MountPoint() : "!" + image.Problem();
+        const std::string said = work();
         (void)!::write(channel[1], said.data(), said.size());
         ::close(channel[1]);
         ::pause();
@@ -61,6 +65,16 @@ TEST(NtfsImageCleanup, WhatAKilledRunLeftIsCleanedUpByTheNext)
     ::close(channel[0]);
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
+    return said;
+}
+
+TEST(NtfsImageCleanup, WhatAKilledRunLeftIsCleanedUpByTheNext)
+{
+    // A test process that mounts an image and is then killed before it can unmount.
+    const std::string said = SaidByAKilledChild([] {
+        const auto* image = new NtfsImage; // the kill ends it, never the destructor
+        return image->Usable() ? image->MountPoint() : "!" + image->Problem();
+    });
     if (said.empty() || said[0] == '!')
         GTEST_SKIP() << "no NTFS volume here: " << (said.empty() ? "" : said.substr(1));
     const std::string folder = std::filesystem::path(said).parent_path().string();
@@ -68,6 +82,28 @@ TEST(NtfsImageCleanup, WhatAKilledRunLeftIsCleanedUpByTheNext)
     sondrel::test::CleanUpAfterKilledRuns();
     EXPECT_FALSE(IsMounted(said));
     EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+TEST(TempDirCleanup, AKilledRunsFoldersGoAndALiveRunsStay)
+{
+    sondrel::test::TempDir mine;
+    sondrel::test::WriteFile(mine / "kept", "x");
+    // Killed with a folder it had locked itself out of, and a tmpfs where it may mount one.
+    const std::string said = SaidByAKilledChild([] {
+        auto* dir = new sondrel::test::TempDir; // the kill ends it, never the destructor
+        std::filesystem::create_directories(*dir / "locked/inner");
+        sondrel::test::WriteFile(*dir / "locked/inner/file", "x");
+        ::chmod((*dir / "locked").c_str(), 0);
+        std::filesystem::create_directory(*dir / "mnt");
+        (void)::mount("sondrel-test", (*dir / "mnt").c_str(), "tmpfs", 0, "size=1m");
+        return dir->Path();
+    });
+    ASSERT_FALSE(said.empty()) << "the child said nothing";
+    ASSERT_TRUE(std::filesystem::exists(said));
+    sondrel::test::CleanUpAfterKilledRuns();
+    EXPECT_FALSE(std::filesystem::exists(said));
+    EXPECT_FALSE(IsMounted(said + "/mnt"));
+    EXPECT_TRUE(std::filesystem::exists(mine / "kept"));
 }
 
 } // namespace

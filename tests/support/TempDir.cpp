@@ -1,9 +1,12 @@
 #include "TempDir.h"
 
+#include "Mounts.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <vector>
@@ -21,24 +24,29 @@ TempDir::TempDir()
 
 TempDir::TempDir(const std::string& parent)
 {
-    std::string pattern = parent + "/sondrel-test-XXXXXX";
+    static std::once_flag once;
+    std::call_once(once, CleanUpAfterKilledRuns);
+    // The owner's identity in the name lets a later run clean up after a killed one.
+    std::string pattern = parent + "/sondrel-test-" + RunIdentity() + "-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr)
         throw std::runtime_error("mkdtemp failed in " + parent);
     m_path = pattern;
 }
 
-TempDir::~TempDir()
+TempDir::~TempDir() { RemoveTree(m_path); }
+
+void RemoveTree(const std::string& path)
 {
     std::error_code ignored;
     // Tests drop permissions on some items; restore them so everything can go.
     for (auto it = std::filesystem::recursive_directory_iterator(
-             m_path, std::filesystem::directory_options::skip_permission_denied, ignored);
+             path, std::filesystem::directory_options::skip_permission_denied, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
         if (it->is_directory(ignored) && !it->is_symlink(ignored))
             std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                 std::filesystem::perm_options::add, ignored);
     }
-    std::filesystem::remove_all(m_path, ignored);
+    std::filesystem::remove_all(path, ignored);
 }
 
 std::string TempDir::operator/(std::string_view name) const

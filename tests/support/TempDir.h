@@ -25,6 +25,8 @@ private:
     std::string m_path;
 };
 
+// Removes `path` with everything below it, whatever the tests left its permissions at.
+void RemoveTree(const std::string& path);
 // Writes `content` to `path` (created or replaced); fails the test on error.
 void WriteFile(const std::string& path, std::string_view content);
 // Sets an extended attribute (following links); false when the file system refuses it.
