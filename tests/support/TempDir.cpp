@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sstream>
 #include <vector>
 
