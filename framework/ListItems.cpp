@@ -266,6 +266,9 @@ Qt::ItemFlags TListItems::flags(const QModelIndex& index) const
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == 0 && !m_view.ReadOnly())
         flags |= Qt::ItemIsEditable;
+    // Qt's views start a drag from the mouse only over items that say they can be dragged.
+    if (m_view.dragEnabled())
+        flags |= Qt::ItemIsDragEnabled;
     return flags;
 }
 

@@ -363,6 +363,9 @@ Qt::ItemFlags TTreeNodes::flags(const QModelIndex& index) const
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (!m_view.ReadOnly())
         flags |= Qt::ItemIsEditable;
+    // Qt's views start a drag from the mouse only over items that say they can be dragged.
+    if (m_view.dragEnabled())
+        flags |= Qt::ItemIsDragEnabled;
     return flags;
 }
 

@@ -1,7 +1,10 @@
 #include "CommandDialogs.h"
 
+#include "ShellMenu.h"
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -259,6 +262,11 @@ bool TShellCommandUi::Confirm(const std::string& title, const std::string& text)
 void TShellCommandUi::Tell(const std::string& title, const std::string& text)
 {
     QMessageBox::information(Owner(), QString::fromStdString(title), QString::fromStdString(text));
+}
+
+win32::UINT TShellCommandUi::ChooseFromMenu(const platform::MenuModel& menu)
+{
+    return TrackMenuModel(menu, Owner(), QCursor::pos());
 }
 
 void TShellCommandUi::ShowProperties(const platform::ItemProperties& item)

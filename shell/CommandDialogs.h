@@ -42,6 +42,7 @@ public:
     bool Confirm(const std::string& title, const std::string& text) override;
     void Tell(const std::string& title, const std::string& text) override;
     void ShowProperties(const platform::ItemProperties& item) override;
+    win32::UINT ChooseFromMenu(const platform::MenuModel& menu) override;
 
     // The milliseconds before the progress dialog appears, so quick operations do not flash one.
     int ShowDelay = 400;

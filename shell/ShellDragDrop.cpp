@@ -9,7 +9,9 @@
 
 #include <QAbstractScrollArea>
 #include <QDrag>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 namespace sondrel::shell {
@@ -100,8 +102,56 @@ IDataObject_NRC* DataObjectOf(const QMimeData& mime)
     return data;
 }
 
+namespace {
+
+    // Asks the drop source at each button pressed during a drag whether it goes on: Qt's drag
+    // ends at the release of any button, so another button must cancel at its press.
+    class TDragButtonWatch final : public QObject
+    {
+    public:
+        explicit TDragButtonWatch(IDropSource_NRC& source)
+            : m_source(source)
+        {
+            qApp->installEventFilter(this);
+        }
+        ~TDragButtonWatch() override { qApp->removeEventFilter(this); }
+        TDragButtonWatch(const TDragButtonWatch&) = delete;
+        TDragButtonWatch& operator=(const TDragButtonWatch&) = delete;
+
+    protected:
+        bool eventFilter(QObject* /*watched*/, QEvent* event) override
+        {
+            if (event->type() != QEvent::MouseButtonPress || m_cancelled)
+                return false;
+            const auto* press = static_cast<QMouseEvent*>(event);
+            if (m_source.QueryContinueDrag(
+                    FALSE, DragKeyState(press->buttons(), press->modifiers()))
+                != DRAGDROP_S_CANCEL)
+                return false;
+            m_cancelled = true;
+            QDrag::cancel();
+            return true;
+        }
+
+    private:
+        IDropSource_NRC& m_source;
+        bool m_cancelled = false;
+    };
+
+} // namespace
+
+Qt::MouseButton DragButton()
+{
+    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
+    return (held & Qt::RightButton) && !(held & Qt::LeftButton) ? Qt::RightButton : Qt::LeftButton;
+}
+
 DWORD RunDrag(QWidget* source, const TPTShellDataObject& data, DWORD allowed)
 {
+    Held<IDropSource_NRC> dropSource;
+    (void)(new TDropSource_shlvtv(DragButton()))
+        ->QueryInterface(IID_IDropSource, reinterpret_cast<void**>(dropSource.Out()));
+    const TDragButtonWatch watch(*dropSource.Get());
     auto* drag = new QDrag(source);
     drag->setMimeData(MimeDataOf(data));
     const Qt::DropActions actions(static_cast<int>(allowed & 0x7));

@@ -58,8 +58,12 @@ private:
 // carries none we can take.
 [[nodiscard]] IDataObject_NRC* DataObjectOf(const QMimeData& mime);
 
-// Runs Qt's drag of `data` from `source` with the `allowed` effects; the effect it ended in (0
-// when cancelled or refused). The source deletes nothing after a move: the target moved.
+// The button a drag starting now is made with: the right one when it alone is held.
+[[nodiscard]] Qt::MouseButton DragButton();
+
+// Runs Qt's drag of `data` from `source` with the `allowed` effects, made with DragButton();
+// the effect it ended in (0 when cancelled or refused). Escape or a press of another button
+// cancels it. The source deletes nothing after a move: the target moved.
 [[nodiscard]] win32::DWORD RunDrag(
     QWidget* source, const TPTShellDataObject& data, win32::DWORD allowed);
 

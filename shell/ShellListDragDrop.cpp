@@ -61,7 +61,7 @@ TPTShellDataObject* TPTCustomShellList::NewSelectionDataObject() const
 
 void TPTCustomShellList::startDrag(Qt::DropActions)
 {
-    framework::Guarded([this] { OleBeginDrag(Qt::LeftButton); });
+    framework::Guarded([this] { OleBeginDrag(DragButton()); });
 }
 
 void TPTCustomShellList::OleBeginDrag(Qt::MouseButton)

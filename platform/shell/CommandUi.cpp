@@ -27,6 +27,12 @@ void QuietCommandUi::Tell(const std::string& /*title*/, const std::string& text)
 
 void QuietCommandUi::ShowProperties(const ItemProperties& item) { Shown.push_back(item); }
 
+win32::UINT QuietCommandUi::ChooseFromMenu(const MenuModel& menu)
+{
+    Menus.push_back(menu);
+    return MenuChoice;
+}
+
 fileops::Answer<fileops::ClashAction> QuietCommandUi::OnClash(const fileops::Clash& /*clash*/)
 {
     return { fileops::ClashAction::Skip };

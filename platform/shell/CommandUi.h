@@ -1,12 +1,14 @@
 #pragma once
-// What the namespace's commands need of a user interface: asking, telling, showing an item's
-// properties, and running a long file operation with its progress and questions. The shell
-// library installs its dialogs; without them (tests, programs without windows) QuietCommandUi
-// gives the cautious answers: nothing is replaced, no stream is dropped, nothing is confirmed.
+// What the namespace's commands need of a user interface: asking, telling, offering a menu,
+// showing an item's properties, and running a long file operation with its progress and
+// questions. The shell library installs its dialogs; without them (tests, programs without
+// windows) QuietCommandUi gives the cautious answers: nothing is replaced, no stream is dropped,
+// nothing is confirmed, no menu entry is chosen.
 // GUI thread; the installer owns the object and uninstalls it before it goes.
 
 #include "FileOperation.h"
 #include "ItemProperties.h"
+#include "MenuModel.h"
 
 #include <functional>
 #include <string>
@@ -27,6 +29,8 @@ public:
     virtual bool Confirm(const std::string& title, const std::string& text) = 0;
     virtual void Tell(const std::string& title, const std::string& text) = 0;
     virtual void ShowProperties(const ItemProperties& item) = 0;
+    // A menu at the pointer; the chosen entry's id, or 0 when it was dismissed.
+    virtual win32::UINT ChooseFromMenu(const MenuModel& menu) = 0;
 };
 
 class QuietCommandUi : public CommandUi, public fileops::Questions
@@ -36,6 +40,7 @@ public:
     bool Confirm(const std::string& title, const std::string& text) override;
     void Tell(const std::string& title, const std::string& text) override;
     void ShowProperties(const ItemProperties& item) override;
+    win32::UINT ChooseFromMenu(const MenuModel& menu) override;
 
     fileops::Answer<fileops::ClashAction> OnClash(const fileops::Clash& clash) override;
     fileops::Answer<fileops::LossAction> OnStreamsLost(const BytePath& source,
@@ -46,6 +51,9 @@ public:
     std::vector<std::string> Asked;
     std::vector<std::string> Told;
     std::vector<ItemProperties> Shown;
+    // The answer ChooseFromMenu gives (dismissed unless set), and the menus it was shown.
+    win32::UINT MenuChoice = 0;
+    std::vector<MenuModel> Menus;
 };
 
 // Installs `ui` for the commands (null: the quiet one again).

@@ -1,5 +1,6 @@
 #include "FolderDropTarget.h"
 
+#include "CommandUi.h"
 #include "GlobalMemory.h"
 #include "ShellCommands.h"
 
@@ -132,19 +133,30 @@ ULONG FolderDropTarget::Release()
     return left;
 }
 
-DWORD FolderDropTarget::EffectFor(const FileTransfer& transfer, DWORD keyState, DWORD allowed) const
+FolderDropTarget::Placement FolderDropTarget::PlacementOf(const FileTransfer& transfer) const
 {
     // Asked at every step of a drag of maybe thousands of files: views, no copies.
     const std::string_view folder(m_folder);
+    Placement placement = Placement::Elsewhere;
     for (const std::string_view path : transfer.Paths) {
-        // Nothing is dropped on itself, below itself, or into the folder it is in already.
+        // Nothing is dropped on itself or below itself.
         const std::size_t slash = path.rfind('/');
         const std::string_view parent = slash == 0 ? std::string_view("/") : path.substr(0, slash);
         const bool below
             = folder.size() > path.size() && folder.starts_with(path) && folder[path.size()] == '/';
-        if (folder == path || below || parent == folder)
-            return DROPEFFECT_NONE;
+        if (folder == path || below)
+            return Placement::Refused;
+        if (parent == folder)
+            placement = Placement::SameFolder;
     }
+    return placement;
+}
+
+DWORD FolderDropTarget::EffectFor(const FileTransfer& transfer, DWORD keyState, DWORD allowed) const
+{
+    // Nothing goes into the folder it is in already (unless the user chose so from a menu).
+    if (PlacementOf(transfer) != Placement::Elsewhere)
+        return DROPEFFECT_NONE;
     if (m_trash)
         return allowed & DROPEFFECT_MOVE;
     DWORD wanted = DROPEFFECT_COPY;
@@ -159,6 +171,50 @@ DWORD FolderDropTarget::EffectFor(const FileTransfer& transfer, DWORD keyState, 
     if (allowed & DROPEFFECT_COPY)
         return DROPEFFECT_COPY;
     return allowed & DROPEFFECT_MOVE;
+}
+
+DWORD FolderDropTarget::ChooseEffect(
+    const FileTransfer& transfer, DWORD keyState, DWORD allowed) const
+{
+    const Placement placement = PlacementOf(transfer);
+    if (placement == Placement::Refused)
+        return DROPEFFECT_NONE;
+    // Items in their own folder can only be copied or linked beside themselves; the trash only
+    // takes items in.
+    DWORD offered = allowed;
+    if (placement == Placement::SameFolder)
+        offered &= DROPEFFECT_COPY | DROPEFFECT_LINK;
+    if (m_trash)
+        offered &= DROPEFFECT_MOVE;
+    if (offered == DROPEFFECT_NONE)
+        return DROPEFFECT_NONE;
+    const DWORD usual = placement == Placement::SameFolder
+        ? (offered & DROPEFFECT_COPY)
+        : EffectFor(transfer, keyState & ~(MK_LBUTTON | MK_RBUTTON), offered);
+    MenuModel menu;
+    auto add = [&](DWORD effect, const char* text) {
+        MenuEntry entry;
+        entry.Id = effect;
+        entry.Text = text;
+        entry.Grayed = (offered & effect) == 0;
+        entry.Default = effect == usual;
+        menu.Insert(menu.Entries().size(), std::move(entry));
+    };
+    add(DROPEFFECT_MOVE, "&Move Here");
+    if (!m_trash) {
+        add(DROPEFFECT_COPY, "&Copy Here");
+        add(DROPEFFECT_LINK, "Create &Links Here");
+    }
+    MenuEntry separator;
+    separator.Separator = true;
+    menu.Insert(menu.Entries().size(), std::move(separator));
+    constexpr UINT kCancel = 0x100;
+    MenuEntry cancel;
+    cancel.Id = kCancel;
+    cancel.Text = "Cancel";
+    menu.Insert(menu.Entries().size(), std::move(cancel));
+    const UINT chosen = CurrentCommandUi().ChooseFromMenu(menu);
+    return chosen == kCancel ? DROPEFFECT_NONE : (chosen & offered);
 }
 
 HRESULT FolderDropTarget::DragEnter(IDataObject_NRC* data, DWORD keyState, POINTL, DWORD* effect)
@@ -190,9 +246,14 @@ HRESULT FolderDropTarget::Drop(IDataObject_NRC* data, DWORD keyState, POINTL, DW
         return E_INVALIDARG;
     m_entered.reset();
     auto transfer = ReadDataObject(data);
-    *effect = transfer ? EffectFor(*transfer, keyState, *effect) : DROPEFFECT_NONE;
+    // A drag with the right button ends in a menu of what may be done with the items.
+    *effect = !transfer                ? DROPEFFECT_NONE
+        : (keyState & MK_RBUTTON) != 0 ? ChooseEffect(*transfer, keyState, *effect)
+                                       : EffectFor(*transfer, keyState, *effect);
     if (*effect == DROPEFFECT_NONE)
         return S_OK;
+    if (*effect == DROPEFFECT_LINK)
+        return LinkPaths(transfer->Paths, m_folder);
     transfer->Cut = *effect == DROPEFFECT_MOVE;
     const HRESULT result = TransferInto(*transfer, m_folder, m_trash);
     return result == E_ABORT ? S_OK : result;

@@ -1,7 +1,8 @@
 #pragma once
 // The drop target of a folder or of the trash (IDropTarget): files dropped on it are copied or
 // moved in, as the keys and the drives say (Ctrl copies, Shift moves, otherwise a move within
-// a file system and a copy across), or into the trash put in the trash. The files are read from
+// a file system and a copy across; after a drag with the right button the user chooses from a
+// menu, links too), or into the trash put in the trash. The files are read from
 // the data object's "Shell IDList Array" block, or else from its file-drop list (CF_HDROP).
 // Reference-counted; GUI thread.
 
@@ -67,8 +68,17 @@ public:
     // The effect a drop of `transfer` with `keyState` would have, within `allowed`.
     [[nodiscard]] win32::DWORD EffectFor(
         const FileTransfer& transfer, win32::DWORD keyState, win32::DWORD allowed) const;
+    // The effect the user chooses from the menu a drop with the right button shows: move, copy
+    // or link, within `allowed` (the left button's effect the default), or none.
+    [[nodiscard]] win32::DWORD ChooseEffect(
+        const FileTransfer& transfer, win32::DWORD keyState, win32::DWORD allowed) const;
 
 private:
+    enum class Placement { Elsewhere, SameFolder, Refused };
+    // Where the items are relative to the folder: refused when the folder is one of them or
+    // lies below one of them.
+    [[nodiscard]] Placement PlacementOf(const FileTransfer& transfer) const;
+
     FolderDropTarget(BytePath folder, bool trash);
     ~FolderDropTarget() = default;
 

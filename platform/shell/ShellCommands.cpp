@@ -228,22 +228,21 @@ win32::HRESULT DeletePaths(const std::vector<BytePath>& paths, bool permanently)
     return Report("Moving to Trash", outcome);
 }
 
-win32::HRESULT LinkPaths(const std::vector<BytePath>& paths)
+win32::HRESULT LinkPaths(const std::vector<BytePath>& paths, const BytePath& into)
 {
     win32::HRESULT result = win32::S_OK;
     for (const BytePath& path : paths) {
         const std::string name = Name(path);
-        const BytePath folder = path.substr(0, path.rfind('/'));
+        const BytePath beside = path.substr(0, path.rfind('/'));
+        // A link beside its target points at it by name, so it keeps working when the folder
+        // moves; one elsewhere needs the whole path.
+        const BytePath folder = into.empty() ? (beside.empty() ? "/" : beside) : into;
+        const BytePath target = into.empty() ? name : path;
         int error = EEXIST;
         for (int n = 1; n < 1000 && error == EEXIST; ++n) {
             const std::string link
                 = "Link to " + name + (n == 1 ? "" : " (" + std::to_string(n) + ")");
-            // The link sits beside its target, so a relative target keeps working when the
-            // folder moves.
-            error = ::symlink(name.c_str(), JoinPath(folder.empty() ? "/" : folder, link).c_str())
-                    == 0
-                ? 0
-                : errno;
+            error = ::symlink(target.c_str(), JoinPath(folder, link).c_str()) == 0 ? 0 : errno;
         }
         if (error != 0) {
             Outcome failed;

@@ -22,8 +22,10 @@ namespace sondrel::platform {
 // To the trash, or, when `permanently` (or the items lie in the trash already), for good after
 // the user confirmed it. Where an item's drive has no trash the user decides first.
 [[nodiscard]] win32::HRESULT DeletePaths(const std::vector<BytePath>& paths, bool permanently);
-// A symbolic link "Link to NAME" beside each item; an existing name is never replaced.
-[[nodiscard]] win32::HRESULT LinkPaths(const std::vector<BytePath>& paths);
+// A symbolic link "Link to NAME" to each item, beside it or in the folder `into`; an existing
+// name is never replaced.
+[[nodiscard]] win32::HRESULT LinkPaths(
+    const std::vector<BytePath>& paths, const BytePath& into = {});
 [[nodiscard]] win32::HRESULT ShowPropertiesOf(const BytePath& path);
 
 } // namespace sondrel::platform
