@@ -2,9 +2,11 @@
 
 namespace sondrel::shell {
 
-TPTCustomDrawDelegate::TPTCustomDrawDelegate(const TPTItemLook& look, QObject* parent)
+TPTCustomDrawDelegate::TPTCustomDrawDelegate(
+    const TPTItemLook& look, const QPersistentModelIndex& dropHighlight, QObject* parent)
     : QStyledItemDelegate(parent)
     , m_look(look)
+    , m_dropHighlight(dropHighlight)
 {
 }
 
@@ -18,6 +20,10 @@ void TPTCustomDrawDelegate::initStyleOption(
     }
     if (m_look.Unselected)
         option->state &= ~QStyle::State_Selected;
+    // The drop target under a drag shows as selected, every cell of its row.
+    if (m_dropHighlight.isValid() && index.row() == m_dropHighlight.row()
+        && index.parent() == m_dropHighlight.parent())
+        option->state |= QStyle::State_Selected;
     // The colours are those of an item drawn unselected; a selected one keeps the highlight.
     if (!(option->state & QStyle::State_Selected)) {
         if (m_look.Text)

@@ -1,12 +1,13 @@
 #pragma once
 // The item delegate of the custom-draw views: it paints each cell of the row being drawn with
 // the look the row's item pre-paint notification left (font, text and background colours, the
-// selection taken away), so that a handler's changes reach the pixels. Owned by its view; GUI
-// thread only.
+// selection taken away), so that a handler's changes reach the pixels, and the row under a drag
+// that would take the drop as selected. Owned by its view; GUI thread only.
 
 #include <QColor>
 #include <QFont>
 #include <QPainter>
+#include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
 #include <optional>
@@ -44,13 +45,15 @@ class TPTCustomDrawDelegate : public QStyledItemDelegate
     Q_OBJECT
 
 public:
-    TPTCustomDrawDelegate(const TPTItemLook& look, QObject* parent);
+    TPTCustomDrawDelegate(
+        const TPTItemLook& look, const QPersistentModelIndex& dropHighlight, QObject* parent);
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
     const TPTItemLook& m_look;
+    const QPersistentModelIndex& m_dropHighlight;
 };
 
 } // namespace sondrel::shell

@@ -83,7 +83,7 @@ TPTCustomListView::TPTCustomListView(QWidget* parent)
     , m_contextMenu(*this)
 {
     SetHeaderControl(new TPTListHeader(*this));
-    setItemDelegate(new TPTCustomDrawDelegate(m_look, this));
+    setItemDelegate(new TPTCustomDrawDelegate(m_look, m_dropHighlightRow, this));
     setFont(m_font.ToQFont());
     m_font.OnChange = [this](framework::TFont& font) { setFont(font.ToQFont()); };
     QHeaderView* head = header();
@@ -513,6 +513,14 @@ void TPTCustomListView::mouseReleaseEvent(QMouseEvent* event)
 void TPTCustomListView::contextMenuEvent(QContextMenuEvent* event)
 {
     TItemContextMenu::ContextMenuEvent(event, [this] { WMContextMenu({}, true); });
+}
+
+void TPTCustomListView::SetDropHighlightRow(const QModelIndex& index)
+{
+    if (m_dropHighlightRow == index)
+        return;
+    m_dropHighlightRow = index;
+    viewport()->update();
 }
 
 } // namespace sondrel::shell

@@ -98,6 +98,8 @@ public:
     [[nodiscard]] std::uint32_t HeaderFormat(int column) const;
 
 protected:
+    // Draws the row of `index` as the drop target under a drag (none for an invalid index).
+    void SetDropHighlightRow(const QModelIndex& index);
     // Handles one custom-draw notification; the wrapper returned (or null) is kept until the
     // next one. `record` is always the list variant (TNMLVCustomDraw).
     virtual std::unique_ptr<TPTCustomDraw> PTCustomDraw(
@@ -168,6 +170,8 @@ private:
     bool m_itemStages = false;
     std::unique_ptr<TPTCustomDraw> m_customDraw;
     TPTItemLook m_look;
+    // The row drawn as the drop target under a drag (set by the shell list), or none.
+    QPersistentModelIndex m_dropHighlightRow;
     framework::TCanvas m_headerCanvas;
     int m_headerSortColumn = -1;
     TPTLvSortDirection m_headerSortDirection = ptsdAsc;

@@ -17,7 +17,7 @@ TPTCustomTreeView::TPTCustomTreeView(QWidget* parent)
     : TCustomTreeView(parent)
     , m_contextMenu(*this)
 {
-    setItemDelegate(new TPTCustomDrawDelegate(m_look, this));
+    setItemDelegate(new TPTCustomDrawDelegate(m_look, m_dropHighlightRow, this));
     setFont(m_font.ToQFont());
     m_font.OnChange = [this](framework::TFont& font) { setFont(font.ToQFont()); };
 }
@@ -253,6 +253,14 @@ void TPTCustomTreeView::mouseReleaseEvent(QMouseEvent* event)
 void TPTCustomTreeView::contextMenuEvent(QContextMenuEvent* event)
 {
     TItemContextMenu::ContextMenuEvent(event, [this] { WMContextMenu({}, true); });
+}
+
+void TPTCustomTreeView::SetDropHighlightRow(const QModelIndex& index)
+{
+    if (m_dropHighlightRow == index)
+        return;
+    m_dropHighlightRow = index;
+    viewport()->update();
 }
 
 } // namespace sondrel::shell

@@ -49,6 +49,8 @@ public:
     void InvalidateNode(framework::TTreeNode* node, bool labelOnly, bool erase);
 
 protected:
+    // Draws the row of `index` as the drop target under a drag (none for an invalid index).
+    void SetDropHighlightRow(const QModelIndex& index);
     // Handles one custom-draw notification; the wrapper returned (or null) is kept until the
     // next one. `record` is always the tree variant (TNMTVCustomDraw).
     virtual std::unique_ptr<TPTCustomDraw> PTCustomDraw(
@@ -95,6 +97,8 @@ private:
     bool m_itemStages = false; // the current paint asked for item notifications
     std::unique_ptr<TPTCustomDraw> m_customDraw;
     TPTItemLook m_look;
+    // The node drawn as the drop target under a drag (set by the shell tree), or none.
+    QPersistentModelIndex m_dropHighlightRow;
 };
 
 // The same tree with its properties and events public, for use as a plain control.

@@ -98,7 +98,7 @@ void TPTCustomShellList::SetDropHighlight(TListItem* item)
     if (m_dropHighlight == item)
         return;
     m_dropHighlight = item;
-    viewport()->update();
+    SetDropHighlightRow(item ? model()->index(item->Index(), 0) : QModelIndex());
 }
 
 Held<IDropTarget_NRC> TPTCustomShellList::DropTargetAt(

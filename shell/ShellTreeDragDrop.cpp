@@ -88,7 +88,7 @@ void TPTCustomShellTree::SetDropHighlight(TTreeNode* node)
     if (m_dropHighlight == node)
         return;
     m_dropHighlight = node;
-    viewport()->update();
+    SetDropHighlightRow(node ? Items().IndexOf(node) : QModelIndex());
 }
 
 DWORD TPTCustomShellTree::DropStep(QPoint point, DWORD keyState, DWORD offered, bool dropping)

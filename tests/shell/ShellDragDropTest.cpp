@@ -151,6 +151,41 @@ private Q_SLOTS:
         QVERIFY(ItemNamed(list, QStringLiteral("c")) != nullptr);
     }
 
+    void theItemUnderADragIsDrawnAsTheDropTarget()
+    {
+        TPTShellList list;
+        Show(list, Path(QStringLiteral("shown")));
+        QTRY_VERIFY(ItemNamed(list, QStringLiteral("folder")) != nullptr);
+        list.clearSelection();
+        TListItem* folder = ItemNamed(list, QStringLiteral("folder"));
+        const QRect cell = list.visualRect(list.model()->index(folder->Index(), 0));
+        // Right of the name, where only the row's background is drawn.
+        const QPoint background(cell.right() - 3, cell.center().y());
+        const QColor highlight = list.palette().color(QPalette::Active, QPalette::Highlight);
+        // The style shades its highlight a little.
+        auto highlighted = [&] {
+            const QColor drawn = list.viewport()->grab().toImage().pixelColor(background);
+            return std::abs(drawn.red() - highlight.red()) < 8
+                && std::abs(drawn.green() - highlight.green()) < 8
+                && std::abs(drawn.blue() - highlight.blue()) < 8;
+        };
+        QVERIFY(!highlighted());
+
+        std::unique_ptr<QMimeData> a(
+            platform::MakeMimeData({ { Bytes(Path(QStringLiteral("elsewhere/a"))) }, false }));
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(cell.center(), offered, a.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(list.viewport(), &enter);
+        QDragMoveEvent move(cell.center(), offered, a.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(list.viewport(), &move);
+        QVERIFY(list.DropHighlighted() == folder);
+        QVERIFY(highlighted());
+
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(list.viewport(), &leave);
+        QVERIFY(!highlighted());
+    }
+
     void anotherProgramsUriListWithANameThatIsNotUtf8Arrives()
     {
         const std::string odd = Bytes(Path(QStringLiteral("elsewhere"))) + "/odd\xff";
