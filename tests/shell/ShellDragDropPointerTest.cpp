@@ -1,12 +1,13 @@
 // Drag and drop with a real pointer under a real X server, driven by xdotool: list items dropped
 // onto a folder item move, or copy with Ctrl; the list's own empty space refuses them; Escape
 // and a press of the other button cancel; a drag with the right button ends in a menu of what
-// to do; and files travel both ways with another program (a peer built with the tests), with
-// exact URIs, a name that is not UTF-8 among them. Runs only on the xcb platform (ctest starts
-// it under Xvfb); elsewhere, or without xdotool, it skips.
+// to do; a tree folder moves onto another; and files travel both ways with another program (a
+// peer built with the tests), with exact URIs, a name that is not UTF-8 among them. Runs only on
+// the xcb platform (ctest starts it under Xvfb); elsewhere, or without xdotool, it skips.
 
 #include "CommandDialogs.h"
 #include "ShellList.h"
+#include "ShellTree.h"
 #include "UriPath.h"
 
 #include <QDir>
@@ -363,6 +364,28 @@ private Q_SLOTS:
         QVERIFY(Exists(Path("shown/folder/b")));
         QVERIFY(Exists(Path("shown/folder/odd\xff")));
         QVERIFY(!Exists(Path("shown/odd\xff")));
+    }
+
+    void aTreeFolderDroppedOnAnotherMovesIntoIt()
+    {
+        QVERIFY(QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(Path("shown/other")))));
+        TPTShellTree tree;
+        tree.setGeometry(0, 0, 420, 500);
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        tree.SetSelectedPathName(Path("shown/other"));
+        QTRY_VERIFY(tree.SelectedItem() != nullptr);
+        framework::TTreeNode* other = tree.Selected();
+        tree.SetSelectedPathName(Path("shown/folder"));
+        QTRY_VERIFY(tree.Selected() != other);
+        framework::TTreeNode* folder = tree.Selected();
+        auto centre = [&](framework::TTreeNode* node) {
+            return tree.viewport()->mapToGlobal(
+                tree.visualRect(tree.Items().IndexOf(node)).center());
+        };
+        QVERIFY(Xdotool(DragPath(centre(other), centre(folder), 1)));
+        QTRY_VERIFY(Exists(Path("shown/folder/other")));
+        QVERIFY(!Exists(Path("shown/other")));
     }
 
     void filesFromAnotherFileSystemAreCopied()
