@@ -110,29 +110,6 @@ FolderDropTarget::FolderDropTarget(BytePath folder, bool trash)
 {
 }
 
-HRESULT FolderDropTarget::QueryInterface(REFIID riid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-        *object = static_cast<IDropTarget_NRC*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG FolderDropTarget::AddRef() { return ++m_references; }
-
-ULONG FolderDropTarget::Release()
-{
-    const ULONG left = --m_references;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 FolderDropTarget::Placement FolderDropTarget::PlacementOf(const FileTransfer& transfer) const
 {
     // Asked at every step of a drag of maybe thousands of files: views, no copies.

@@ -8,9 +8,9 @@
 
 #include "BytePath.h"
 #include "ClipboardFormats.h"
+#include "DropTargetBase.h"
 #include "ShellInterfaces.h"
 
-#include <atomic>
 #include <optional>
 
 namespace win32 {
@@ -46,16 +46,12 @@ protected:
 // The files a data object carries; nothing when it carries none we can take.
 [[nodiscard]] std::optional<FileTransfer> ReadDataObject(win32::IDataObject_NRC* data);
 
-class FolderDropTarget final : public win32::IDropTarget_NRC
+class FolderDropTarget final : public DropTargetBase
 {
 public:
     // One reference for the caller. `folder` is where dropped files go (the trash's files
     // folder when `trash`).
     [[nodiscard]] static FolderDropTarget* Create(BytePath folder, bool trash);
-
-    win32::HRESULT QueryInterface(win32::REFIID riid, void** object) override;
-    win32::ULONG AddRef() override;
-    win32::ULONG Release() override;
 
     win32::HRESULT DragEnter(win32::IDataObject_NRC* data, win32::DWORD keyState,
         win32::POINTL point, win32::DWORD* effect) override;
@@ -80,9 +76,8 @@ private:
     [[nodiscard]] Placement PlacementOf(const FileTransfer& transfer) const;
 
     FolderDropTarget(BytePath folder, bool trash);
-    ~FolderDropTarget() = default;
+    ~FolderDropTarget() override = default;
 
-    std::atomic<win32::ULONG> m_references { 1 };
     BytePath m_folder;
     bool m_trash;
     std::optional<FileTransfer> m_entered; // what the drag carries, from DragEnter on

@@ -231,29 +231,6 @@ LauncherDropTarget::LauncherDropTarget(BytePath launcher)
 {
 }
 
-HRESULT LauncherDropTarget::QueryInterface(REFIID riid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDropTarget) {
-        *object = static_cast<IDropTarget_NRC*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG LauncherDropTarget::AddRef() { return ++m_references; }
-
-ULONG LauncherDropTarget::Release()
-{
-    const ULONG left = --m_references;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 HRESULT LauncherDropTarget::DragEnter(IDataObject_NRC* data, DWORD, POINTL, DWORD* effect)
 {
     if (effect == nullptr)

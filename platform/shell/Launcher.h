@@ -4,9 +4,9 @@
 // To folder take drops; a drop onto a program itself never runs it. GUI thread.
 
 #include "BytePath.h"
+#include "DropTargetBase.h"
 #include "ShellInterfaces.h"
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,15 +23,12 @@ namespace sondrel::platform {
 [[nodiscard]] std::vector<std::vector<std::string>> ExpandExec(
     std::string_view exec, const std::vector<BytePath>& paths);
 
-class LauncherDropTarget final : public win32::IDropTarget_NRC
+class LauncherDropTarget final : public DropTargetBase
 {
 public:
     // One reference for the caller.
     [[nodiscard]] static LauncherDropTarget* Create(BytePath launcher);
 
-    win32::HRESULT QueryInterface(win32::REFIID riid, void** object) override;
-    win32::ULONG AddRef() override;
-    win32::ULONG Release() override;
     win32::HRESULT DragEnter(win32::IDataObject_NRC* data, win32::DWORD keyState,
         win32::POINTL point, win32::DWORD* effect) override;
     win32::HRESULT DragOver(
@@ -42,9 +39,8 @@ public:
 
 private:
     explicit LauncherDropTarget(BytePath launcher);
-    ~LauncherDropTarget() = default;
+    ~LauncherDropTarget() override = default;
 
-    std::atomic<win32::ULONG> m_references { 1 };
     BytePath m_launcher;
     bool m_entered = false;
 };

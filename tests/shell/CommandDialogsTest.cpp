@@ -3,6 +3,7 @@
 
 #include "CommandDialogs.h"
 
+#include "Popups.h"
 #include "ShellMenu.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@
 using namespace sondrel;
 using namespace sondrel::shell;
 
+using sondrel::test::OnPopup;
+
 namespace {
 
 platform::MenuModel SampleModel()
@@ -33,19 +36,6 @@ platform::MenuModel SampleModel()
     sub.SubMenu.push_back({ 1, "Desktop", "", false, false, false, {} });
     model.Insert(3, sub);
     return model;
-}
-
-// Runs `act` on the active popup menu once there is one (polling, so a busy machine only makes
-// it later); after 10 s any popup is closed instead, so that a menu loop never hangs the test.
-void OnPopup(const std::function<void(QMenu*)>& act, int waited = 0)
-{
-    QTimer::singleShot(20, [=] {
-        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (popup != nullptr)
-            act(popup);
-        else if (waited < 10000)
-            OnPopup(act, waited + 20);
-    });
 }
 
 // Clicks the button labelled `label` of the next message box, checking its "for all" box first

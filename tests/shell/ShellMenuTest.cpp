@@ -3,6 +3,7 @@
 // entries (a link to a folder copies there, a launcher gets the files), the hints, and the busy
 // flag that keeps the list still while a menu is up.
 
+#include "Popups.h"
 #include "ShellContextMenu.h"
 #include "ShellList.h"
 #include "ShellTree.h"
@@ -22,6 +23,8 @@ using namespace sondrel;
 using namespace sondrel::shell;
 using framework::TListItem;
 
+using sondrel::test::OnPopup;
+
 namespace {
 
 std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
@@ -31,19 +34,6 @@ void Write(const QString& path, const QByteArray& content = "x")
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
-}
-
-// Runs `act` on the active popup once there is one; after 10 s any popup is closed instead, so
-// that a menu loop never hangs the test.
-void OnPopup(const std::function<void(QMenu*)>& act, int waited = 0)
-{
-    QTimer::singleShot(20, [=] {
-        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (popup != nullptr)
-            act(popup);
-        else if (waited < 10000)
-            OnPopup(act, waited + 20);
-    });
 }
 
 QAction* ActionNamed(QMenu* menu, const QString& text)
