@@ -87,7 +87,15 @@ bool DiskImage::HoldsNtfs(Offset start)
 
 void DiskImage::FindVolumes()
 {
-    TSK_VS_INFO* table = tsk_vs_open(m_image, 0, TSK_VS_TYPE_DETECT);
+    // GPT first: its disks carry a protective MBR as well, and the reader's own detection,
+    // finding both, leaks the table it drops.
+    TSK_VS_INFO* table = nullptr;
+    for (const TSK_VS_TYPE_ENUM type : { TSK_VS_TYPE_GPT, TSK_VS_TYPE_DOS }) {
+        table = tsk_vs_open(m_image, 0, type);
+        if (table != nullptr)
+            break;
+        tsk_error_reset();
+    }
     if (table == nullptr) {
         tsk_error_reset();
         if (HoldsNtfs(0))
