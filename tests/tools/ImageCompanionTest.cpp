@@ -114,4 +114,31 @@ TEST_F(ImageCompanion, MissingPathsBadImagesAndBadOptionsAreSaid)
     EXPECT_EQ(RunCompanion({ "/", "--image" }).Status, 2);
 }
 
+TEST_F(ImageCompanion, PartitionChoosesTheVolumeOfADisk)
+{
+    // Partition 1 holds the fixture's volume with named streams, partition 2 the Windows one.
+    TempDir dir;
+    const std::string disk = dir / "disk";
+    const RunResult made = sondrel::test::Run({ "sh", "-c",
+        "truncate -s 24M \"$0\" && printf 'label: dos\\nstart=2048, size=4096, type=7\\n"
+        "start=8192, size=14336, type=7\\n' | sfdisk -q \"$0\" && "
+        "dd if=\"$1\" of=\"$0\" bs=512 skip=63 seek=2048 conv=notrunc status=none && "
+        "xz -dc \"$2\" | dd of=\"$0\" bs=512 seek=8192 conv=notrunc status=none",
+        disk, s_image,
+        std::string(SONDREL_FIXTURES_DIR) + "/ntfs/win7_sample_tiny_volume.raw.xz" });
+    if (made.Status != 0)
+        GTEST_SKIP() << "cannot make a partitioned disk here: " << made.Err;
+    const RunResult first = RunCompanion({ "--image", disk, "-r", "-s", "/adstest" });
+    EXPECT_EQ(first.Status, 0) << first.Err;
+    EXPECT_EQ(first.Out, "/adstest/a.txt\t3\n/adstest/dir\t2\n/adstest/dir/b.txt\t3\n");
+    const RunResult second
+        = RunCompanion({ "--image", disk, "--partition", "2", "-c", "1", "/file1.txt" });
+    EXPECT_EQ(second.Status, 0) << second.Err;
+    EXPECT_EQ(second.Out.rfind("Just some bogus", 0), 0U) << second.Out;
+    EXPECT_EQ(second.Out.size(), 408U);
+    const RunResult third = RunCompanion({ "--image", disk, "--partition", "3", "/" });
+    EXPECT_EQ(third.Status, 1);
+    EXPECT_NE(third.Err.find("it holds 2"), std::string::npos) << third.Err;
+}
+
 } // namespace sondrel::test
