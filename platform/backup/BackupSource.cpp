@@ -11,6 +11,7 @@ namespace {
     std::mutex s_mutex;
     // Walks of files on disk pass by without taking the lock while no source is registered.
     std::atomic<bool> s_any { false };
+    NtfsVolumeReader s_volumeReader;
     std::vector<std::pair<std::string, std::shared_ptr<BackupSource>>> s_sources;
 
 } // namespace
@@ -56,6 +57,25 @@ std::shared_ptr<BackupSource> SourceFor(const std::string& path, std::string& in
     if (inside.empty())
         inside = "/";
     return best->second;
+}
+
+void InstallNtfsVolumeReader(NtfsVolumeReader reader)
+{
+    std::lock_guard lock(s_mutex);
+    s_volumeReader = std::move(reader);
+}
+
+std::optional<WholeStream> ReadFromNtfsVolume(
+    const std::string& path, std::uint64_t device, const std::u16string& name)
+{
+    NtfsVolumeReader reader;
+    {
+        std::lock_guard lock(s_mutex);
+        reader = s_volumeReader;
+    }
+    if (!reader)
+        return std::nullopt;
+    return reader(path, device, name);
 }
 
 int ReadFolderEntries(const std::string& path, std::vector<platform::DirectoryEntry>& entries)

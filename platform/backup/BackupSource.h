@@ -8,7 +8,10 @@
 #include "Directory.h"
 #include "ItemStreams.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,23 @@ void UnregisterBackupSource(const std::string& prefix);
 
 // The source that serves `path`, with `inside` set to the path within it; null for files on disk.
 [[nodiscard]] std::shared_ptr<BackupSource> SourceFor(const std::string& path, std::string& inside);
+
+// A named stream read from the NTFS volume beneath an ntfs-3g mount, whose extended-attribute
+// interface hands out none over 64 KiB: its whole size and its content.
+struct WholeStream
+{
+    Offset Size = 0;
+    std::unique_ptr<StreamContent> Content;
+};
+
+// Given an item on an ntfs-3g mount (its path and device) and a stream's name, the stream read
+// from the volume itself, or nothing where the volume cannot be read (the user may not read its
+// device or image). Installed by the programs at start-up; platform/image provides it.
+using NtfsVolumeReader = std::function<std::optional<WholeStream>(
+    const std::string& path, std::uint64_t device, const std::u16string& name)>;
+void InstallNtfsVolumeReader(NtfsVolumeReader reader);
+[[nodiscard]] std::optional<WholeStream> ReadFromNtfsVolume(
+    const std::string& path, std::uint64_t device, const std::u16string& name);
 
 // The entries of the folder `path`, from its source or from the disk; 0 or an errno.
 [[nodiscard]] int ReadFolderEntries(

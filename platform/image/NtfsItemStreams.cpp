@@ -17,6 +17,8 @@ using backup::ContentRead;
 
 namespace {
 
+    constexpr std::size_t kObjectIdSize = 64;
+
     struct ByteRange
     {
         Offset Start = 0;
@@ -202,8 +204,13 @@ namespace {
             return 0;
         if (size < 0)
             return -size;
+        // An object id stored without its birth ids still travels as the whole 64-byte buffer,
+        // as the mount hands it out.
+        const std::size_t shown = id == BACKUP_OBJECT_ID
+            ? std::max<std::size_t>(static_cast<std::size_t>(size), kObjectIdSize)
+            : static_cast<std::size_t>(size);
         if (countOnly) {
-            Add(streams, id, attributes, static_cast<Offset>(size));
+            Add(streams, id, attributes, shown);
             return 0;
         }
         std::vector<BYTE> bytes(static_cast<std::size_t>(size));
@@ -213,6 +220,8 @@ namespace {
         bytes.resize(std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(got)));
         if (id == BACKUP_EA_DATA)
             backup::TerminateEaList(bytes);
+        if (bytes.size() < shown)
+            bytes.resize(shown);
         const Offset length = bytes.size();
         Add(streams, id, attributes, length,
             std::make_unique<backup::MemoryContent>(std::move(bytes)));
@@ -302,6 +311,26 @@ backup::CollectedStreams CollectNtfsStreams(const std::shared_ptr<NtfsVolume>& v
         collected.Failure = Win32ErrorFromErrno(error);
     ntfs_inode_close(inode);
     return collected;
+}
+
+std::optional<backup::WholeStream> NamedNtfsStream(
+    const std::shared_ptr<NtfsVolume>& volume, const std::string& path, const std::u16string& name)
+{
+    std::lock_guard lock(volume->Lock());
+    ntfs_inode* inode = ntfs_pathname_to_inode(volume->Volume(), nullptr, path.c_str());
+    if (inode == nullptr)
+        return std::nullopt;
+    std::vector<ntfschar> wanted(name.begin(), name.end());
+    ntfs_attr* attribute
+        = ntfs_attr_open(inode, AT_DATA, wanted.data(), static_cast<u32>(wanted.size()));
+    std::optional<backup::WholeStream> found;
+    if (attribute != nullptr) {
+        found = backup::WholeStream { static_cast<Offset>(std::max<s64>(0, attribute->data_size)),
+            std::make_unique<AttributeContent>(volume, inode->mft_no, name) };
+        ntfs_attr_close(attribute);
+    }
+    ntfs_inode_close(inode);
+    return found;
 }
 
 } // namespace sondrel::image

@@ -6,6 +6,7 @@
 #include "Escape.h"
 #include "FolderScope.h"
 #include "HexDump.h"
+#include "LiveVolume.h"
 #include "NtfsSource.h"
 #include "Sha256.h"
 #include "StreamDecode.h"
@@ -422,6 +423,8 @@ namespace {
 int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Named streams over 64 KiB on ntfs-3g mounts are read whole from the volume beneath.
+    image::InstallLiveVolumeReader();
     const bool json = TakeOption(args, "--json");
     const bool hash = TakeOption(args, "--hash");
     std::string imagePath;
