@@ -7,6 +7,7 @@
 #include "BackupSource.h"
 #include "Benchmarks.h"
 #include "Directory.h"
+#include "DroppingSink.h"
 #include "NtfsSource.h"
 #include "RatioReporter.h"
 #include "StreamWalk.h"
@@ -27,36 +28,12 @@ using namespace sondrel;
 constexpr std::size_t kStreamSize = 16 * 1024 * 1024;
 const std::string kPrefix = "/bench-image";
 
-class DroppingSink final : public streams::TStreamSink
-{
-public:
-    void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string&,
-        const std::string&, int) override
-    {
-        m_bytes += info->DataLength;
-    }
-    void SelectFirstStream() override { }
-    [[nodiscard]] std::uint64_t Bytes() const { return m_bytes; }
-
-private:
-    std::uint64_t m_bytes = 0;
-};
-
 std::uint64_t CountAll(const std::vector<std::string>& paths)
 {
     std::uint64_t streams = 0;
     for (const std::string& path : paths)
         streams += std::strtoull(streams::WalkStreams(path, false, nullptr).c_str(), nullptr, 10);
     return streams;
-}
-
-bool TakeOption(const char* arg, const char* name, std::string& value)
-{
-    const std::size_t length = std::strlen(name);
-    if (std::strncmp(arg, name, length) != 0 || arg[length] != '=')
-        return false;
-    value = arg + length + 1;
-    return true;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ImageTestSupport.h"
 
+#include "CodePage.h"
 #include "Run.h"
 
 #include <gtest/gtest.h>
@@ -7,38 +8,6 @@
 using namespace win32;
 
 namespace sondrel::test {
-
-namespace {
-
-    std::string Utf8(const std::u16string& text)
-    {
-        std::string out;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            std::uint32_t c = text[i];
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-                ++i;
-            }
-            if (c < 0x80) {
-                out += static_cast<char>(c);
-            } else if (c < 0x800) {
-                out += static_cast<char>(0xC0 | c >> 6);
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                out += static_cast<char>(0xE0 | c >> 12);
-                out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                out += static_cast<char>(0xF0 | c >> 18);
-                out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-                out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-        }
-        return out;
-    }
-
-} // namespace
 
 std::vector<ReadStream> ReadAllStreams(const std::string& path, std::string& error)
 {
@@ -67,7 +36,7 @@ std::vector<ReadStream> ReadAllStreams(const std::string& path, std::string& err
             break;
         }
         ReadStream stream { id.dwStreamId, id.dwStreamAttributes,
-            static_cast<std::uint64_t>(id.Size.QuadPart), Utf8(name), {} };
+            static_cast<std::uint64_t>(id.Size.QuadPart), WideToAnsi(name), {} };
         stream.Content.resize(static_cast<std::size_t>(stream.Size));
         std::size_t done = 0;
         while (done < stream.Content.size()) {
