@@ -8,12 +8,14 @@
 #include "LiveVolume.h"
 #include "NtfsImage.h"
 #include "NtfsSource.h"
+#include "Privileges.h"
 #include "Run.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 using namespace win32;
@@ -131,6 +133,27 @@ TEST_F(MadeImage, TheMountsXattrLimitIsPassedThroughTheVolume)
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->Size, m_big.size());
     EXPECT_TRUE(big->Content == m_big) << "read whole from the image beneath the mount";
+}
+
+TEST_F(MadeImage, AnImageTheUserMayNotReadLeavesTheStreamAsTheMountShowsIt)
+{
+    ASSERT_TRUE(m_volume.Mount()) << m_volume.Problem();
+    // The mount keeps the image open; a user who may not open it again cannot read beneath.
+    ASSERT_EQ(::chmod(m_volume.ImagePath().c_str(), 0), 0);
+    image::InstallLiveVolumeReader();
+    std::string error;
+    std::vector<ReadStream> streams;
+    {
+        const TWithoutDacOverride asUser;
+        streams = ReadAllStreams(m_volume / "file", error);
+    }
+    backup::InstallNtfsVolumeReader(nullptr);
+    ::chmod(m_volume.ImagePath().c_str(), 0644);
+    const ReadStream* big = FindStream(streams, BACKUP_ALTERNATE_DATA, "big");
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(big->Size, 65536U) << "at least 64 KiB, as the mount proves";
+    EXPECT_EQ(big->Content, "") << "no bytes that were not read";
+    EXPECT_NE(error.find("64 KiB"), std::string::npos) << error;
 }
 
 } // namespace sondrel::test
