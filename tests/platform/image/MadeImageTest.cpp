@@ -62,6 +62,15 @@ namespace {
             m_objectId = SetSystemXattr(
                 m_volume / "file", "system.ntfs_object_id", FixtureAttribute("object_id.bin"));
             ASSERT_FALSE(m_objectId.empty());
+            // Two written ranges with a hole of 10 MiB between them: ntfs-3g keeps it sparse.
+            m_head.assign(65536, 'h');
+            m_tail.assign(65536, 't');
+            {
+                std::ofstream sparse(m_volume / "sparse", std::ios::binary);
+                sparse << m_head;
+                sparse.seekp(kTailOffset);
+                sparse << m_tail;
+            }
             WriteFile(m_volume / "link", "");
             m_reparse = SetSystemXattr(
                 m_volume / "link", "system.ntfs_reparse_data", FixtureAttribute("rp.bin.reparse"));
@@ -69,7 +78,10 @@ namespace {
             m_volume.Unmount();
         }
 
+        static constexpr std::uint64_t kTailOffset = 160 * 65536;
         NtfsImage m_volume { 32 };
+        std::string m_head;
+        std::string m_tail;
         std::string m_big;
         std::string m_ea;
         std::string m_objectId;
@@ -111,6 +123,35 @@ TEST_F(MadeImage, EveryStreamWholeWhenReadAsAnImage)
     EXPECT_EQ(kinds,
         (std::vector<DWORD> { BACKUP_SECURITY_DATA, BACKUP_DATA, BACKUP_EA_DATA,
             BACKUP_ALTERNATE_DATA, BACKUP_OBJECT_ID }));
+}
+
+TEST_F(MadeImage, AFileWithAHoleComesAsSparseBlocks)
+{
+    std::string error;
+    auto source = image::OpenImageVolume(m_volume.ImagePath(), 1, error);
+    ASSERT_TRUE(source) << error;
+    backup::RegisterBackupSource("/made-sparse", std::move(source));
+    const auto streams = ReadAllStreams("/made-sparse/sparse", error);
+    backup::UnregisterBackupSource("/made-sparse");
+    EXPECT_EQ(error, "");
+    auto offsetBytes = [](std::uint64_t offset) {
+        std::string bytes(8, '\0');
+        for (int i = 0; i < 8; ++i)
+            bytes[static_cast<std::size_t>(i)] = static_cast<char>(offset >> (8 * i));
+        return bytes;
+    };
+    // The data stream empty and flagged sparse, a block per written range (its offset first),
+    // then the terminating block at the file's size.
+    ASSERT_EQ(streams.size(), 5U);
+    EXPECT_EQ(streams[1].Id, BACKUP_DATA);
+    EXPECT_EQ(streams[1].Attributes, STREAM_SPARSE_ATTRIBUTE);
+    EXPECT_EQ(streams[1].Size, 0U);
+    EXPECT_EQ(streams[2].Id, BACKUP_SPARSE_BLOCK);
+    EXPECT_TRUE(streams[2].Content == offsetBytes(0) + m_head);
+    EXPECT_EQ(streams[3].Id, BACKUP_SPARSE_BLOCK);
+    EXPECT_TRUE(streams[3].Content == offsetBytes(kTailOffset) + m_tail);
+    EXPECT_EQ(streams[4].Id, BACKUP_SPARSE_BLOCK);
+    EXPECT_EQ(streams[4].Content, offsetBytes(kTailOffset + m_tail.size()));
 }
 
 TEST_F(MadeImage, TheMountsXattrLimitIsPassedThroughTheVolume)
