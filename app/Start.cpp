@@ -4,6 +4,7 @@
 #include "CommandDialogs.h"
 #include "CommandLine.h"
 #include "Guard.h"
+#include "LiveVolume.h"
 #include "Main.h"
 
 #include <QTimer>
@@ -58,6 +59,8 @@ int RunSondrel(int argc, char** argv)
         application.SetHelpFile(QStringLiteral("SONDREL.HLP"));
         // The namespace's commands (copy, move, delete, properties) ask and show in dialogs.
         shell::InstallShellCommandUi();
+        // Named streams over 64 KiB on ntfs-3g mounts are read whole from the volume beneath.
+        image::InstallLiveVolumeReader();
         TMainForm form;
         application.SetMainForm(&form);
         form.show();

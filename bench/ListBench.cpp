@@ -1,5 +1,6 @@
 #include "Baselines.h"
 #include "Benchmarks.h"
+#include "DroppingSink.h"
 #include "StreamWalk.h"
 
 #include <benchmark/benchmark.h>
@@ -13,22 +14,6 @@
 namespace sondrel::bench {
 
 namespace {
-
-    // Takes each record and drops it, as a list that is cleared at once would.
-    class DroppingSink final : public streams::TStreamSink
-    {
-    public:
-        void AddStream(std::unique_ptr<streams::StreamInfo> info, const std::string&,
-            const std::string&, int) override
-        {
-            m_bytes += info->DataLength;
-        }
-        void SelectFirstStream() override { }
-        [[nodiscard]] std::uint64_t Bytes() const { return m_bytes; }
-
-    private:
-        std::uint64_t m_bytes = 0;
-    };
 
     std::size_t FileSize(const std::string& path)
     {

@@ -7,6 +7,7 @@
 #include "Application.h"
 #include "BenchMaterial.h"
 #include "Benchmarks.h"
+#include "DroppingSink.h"
 #include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -23,15 +24,6 @@ constexpr int kNtfsFiles = 1000;
 constexpr int kFewEmptyFiles = 10000;
 constexpr int kManyEmptyFiles = 100000;
 constexpr std::size_t kBigFileSize = 16u << 20;
-
-bool TakeOption(const char* arg, const char* name, std::string& value)
-{
-    const std::size_t length = std::strlen(name);
-    if (std::strncmp(arg, name, length) != 0 || arg[length] != '=')
-        return false;
-    value = arg + length + 1;
-    return true;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "BackupContext.h"
 #include "BackupItem.h"
+#include "BackupSource.h"
 #include "FolderScope.h"
 #include "ItemStreams.h"
 #include "PosixAcl.h"
@@ -29,9 +30,11 @@ BackupItem::~BackupItem()
 
 namespace {
 
+    // A file on disk (Item) or an item of a registered source (Source).
     struct OpenHandle
     {
         std::shared_ptr<BackupItem> Item;
+        std::shared_ptr<SourceItem> Source;
     };
 
     struct ContextBox
@@ -44,6 +47,12 @@ namespace {
     // as on Windows, rather than a wild pointer.
     std::mutex s_handlesMutex;
     std::unordered_set<const void*> s_handles;
+
+    void Register(OpenHandle* handle)
+    {
+        std::lock_guard lock(s_handlesMutex);
+        s_handles.insert(handle);
+    }
 
     OpenHandle* FromHandle(win32::HANDLE handle)
     {
@@ -181,8 +190,19 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD /*desiredAccess*/, DWORD /*shareMode*/
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    auto item = std::make_shared<BackupItem>();
     const bool countOnly = (flagsAndAttributes & FILE_FLAG_SONDREL_COUNT_ONLY) != 0;
+    std::string inside;
+    if (const auto source = sondrel::backup::SourceFor(fileName, inside)) {
+        std::shared_ptr<sondrel::backup::SourceItem> sourceItem;
+        if (const int error = source->Open(inside, countOnly, sourceItem)) {
+            SetLastError(Win32ErrorFromErrno(error));
+            return INVALID_HANDLE_VALUE;
+        }
+        auto* handle = new OpenHandle { nullptr, std::move(sourceItem) };
+        sondrel::backup::Register(handle);
+        return handle;
+    }
+    auto item = std::make_shared<BackupItem>();
     if (const int error = countOnly ? sondrel::backup::ExamineItem(fileName, *item)
                                     : sondrel::backup::OpenItem(fileName, *item)) {
         SetLastError(Win32ErrorFromErrno(error));
@@ -190,9 +210,8 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD /*desiredAccess*/, DWORD /*shareMode*/
     }
     if (!item->Listed) // a count's examination has found the driver already
         item->Driver = sondrel::backup::DetectNtfsDriver(item->Target(), item->Device);
-    auto* handle = new OpenHandle { std::move(item) };
-    std::lock_guard lock(sondrel::backup::s_handlesMutex);
-    sondrel::backup::s_handles.insert(handle);
+    auto* handle = new OpenHandle { std::move(item), nullptr };
+    sondrel::backup::Register(handle);
     return handle;
 }
 
@@ -214,7 +233,9 @@ namespace {
     ContextBox* ContextFor(const OpenHandle* handle, LPVOID* context, BOOL processSecurity)
     {
         if (*context == nullptr) {
-            auto collected = sondrel::backup::CollectStreams(handle->Item, processSecurity);
+            auto collected = handle->Source
+                ? handle->Source->Collect(processSecurity)
+                : sondrel::backup::CollectStreams(handle->Item, processSecurity);
             *context = new ContextBox { handle,
                 BackupContext(std::move(collected.Streams), collected.Failure) };
         }

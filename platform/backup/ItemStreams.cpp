@@ -1,6 +1,7 @@
 #include "ItemStreams.h"
 
 #include "BackupApi.h"
+#include "BackupSource.h"
 #include "CodePage.h"
 #include "EaList.h"
 #include "PosixAcl.h"
@@ -23,6 +24,9 @@ using namespace win32;
 namespace {
 
     using ItemRef = std::shared_ptr<const BackupItem>;
+
+    // What ntfs-3g's size query answers for every named stream at least this large.
+    constexpr std::int64_t kNtfs3gXattrLimit = 65536;
 
     // proc, sysfs, debugfs, tracefs, securityfs, configfs, cgroup, cgroup2.
     bool IsPseudoFileSystem(int fd)
@@ -355,6 +359,24 @@ namespace {
             if (size < 0) {
                 // Still a stream the item has, though its size cannot be learnt: listed empty.
                 size = 0;
+            }
+            // ntfs-3g says 65536 for any larger stream and then refuses it: the volume beneath
+            // the mount holds it whole, when the user may read that.
+            if (size == kNtfs3gXattrLimit && item->Driver == NtfsDriver::Ntfs3g) {
+                // The volume knows the stream by its bare name, without ":" and ":$DATA".
+                const std::u16string& shown = *streamName;
+                const std::u16string bare = shown.size() > 7 && shown.ends_with(u":$DATA")
+                    ? shown.substr(1, shown.size() - 7)
+                    : shown;
+                if (auto whole = ReadFromNtfsVolume(item->Path, item->Device, bare)) {
+                    BackupStream s;
+                    s.Id = BACKUP_ALTERNATE_DATA;
+                    s.Size = whole->Size;
+                    s.Name = std::move(*streamName);
+                    s.Content = std::move(whole->Content);
+                    streams.push_back(std::move(s));
+                    continue;
+                }
             }
             const bool samba = IsSambaStreamXattr(name);
             if (samba && size > 0)

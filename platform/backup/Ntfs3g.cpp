@@ -49,22 +49,6 @@ namespace {
         return out;
     }
 
-    std::string MountPointOf(std::uint64_t device)
-    {
-        std::ifstream table("/proc/self/mountinfo");
-        const std::string wanted
-            = std::to_string(major(device)) + ":" + std::to_string(minor(device));
-        std::string line;
-        while (std::getline(table, line)) {
-            std::istringstream fields(line);
-            std::string id, parent, numbers, root, mountPoint;
-            fields >> id >> parent >> numbers >> root >> mountPoint;
-            if (numbers == wanted && root == "/")
-                return UnescapeMountPath(mountPoint);
-        }
-        return {};
-    }
-
     // The file system's type from statfs: an ntfs3 mount, a FUSE one (possibly ntfs-3g), or any
     // other; 0 when it cannot be asked.
     long FileSystemType(const XattrTarget& item)
@@ -167,7 +151,7 @@ namespace {
             } else if (type == kFuseMagic) {
                 // The mount table does not say ntfs-3g; its metadata on the mount's root does.
                 XattrTarget probe = item;
-                if (const std::string root = MountPointOf(device); !root.empty())
+                if (const std::string root = MountOfDevice(device).Point; !root.empty())
                     probe = XattrTarget { -1, root, true };
                 if (XattrSize(probe, kNtfsAttrib) >= 0)
                     found.Driver = NtfsDriver::Ntfs3g;
@@ -201,6 +185,27 @@ NtfsDriver DetectNtfsDriver(const XattrTarget& item, std::uint64_t device)
 bool PermissionsAreLocal(const XattrTarget& item, std::uint64_t device)
 {
     return Cache().Lookup(item, device).LocalPermissions;
+}
+
+MountEntry MountOfDevice(std::uint64_t device)
+{
+    std::ifstream table("/proc/self/mountinfo");
+    const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    std::string line;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, numbers, root, mountPoint, field;
+        fields >> id >> parent >> numbers >> root >> mountPoint;
+        if (numbers != wanted || root != "/")
+            continue;
+        // Optional fields end at "-"; the type and the source follow.
+        while (fields >> field && field != "-") { }
+        MountEntry entry { UnescapeMountPath(mountPoint), {}, {} };
+        fields >> entry.Type >> field;
+        entry.Source = UnescapeMountPath(field);
+        return entry;
+    }
+    return {};
 }
 
 } // namespace sondrel::backup

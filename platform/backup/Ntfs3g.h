@@ -5,6 +5,7 @@
 #include "Xattr.h"
 
 #include <cstdint>
+#include <string>
 
 namespace sondrel::backup {
 
@@ -18,6 +19,16 @@ enum class NtfsDriver { None, Ntfs3g, KernelNtfs3 };
 // the item shows, with nothing (a server, a FUSE daemon, a stacked file system) deciding beside
 // them; false when unsure. Cached with the driver.
 [[nodiscard]] bool PermissionsAreLocal(const XattrTarget& item, std::uint64_t device);
+
+// The mount of `device` whose root is its file system's root, from /proc/self/mountinfo: its
+// mount point, type and source, unescaped; an empty Point when there is none.
+struct MountEntry
+{
+    std::string Point;
+    std::string Type;
+    std::string Source;
+};
+[[nodiscard]] MountEntry MountOfDevice(std::uint64_t device);
 
 // ntfs-3g's names for the NTFS metadata; none is listed, each is asked for by name.
 inline constexpr const char* kNtfsAttrib = "system.ntfs_attrib";

@@ -34,6 +34,8 @@ public:
     [[nodiscard]] const std::string& Problem() const { return m_problem; }
     [[nodiscard]] std::string operator/(const std::string& name) const;
     [[nodiscard]] const std::string& MountPoint() const { return m_mountPoint; }
+    // The image file itself (the whole disk for a fixture with a partition table).
+    [[nodiscard]] const std::string& ImagePath() const { return m_image; }
 
 private:
     TempDir m_dir;

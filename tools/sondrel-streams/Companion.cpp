@@ -1,10 +1,13 @@
 #include "Companion.h"
 
+#include "BackupSource.h"
 #include "DecodedOutput.h"
 #include "Directory.h"
 #include "Escape.h"
 #include "FolderScope.h"
 #include "HexDump.h"
+#include "LiveVolume.h"
+#include "NtfsSource.h"
 #include "Sha256.h"
 #include "StreamDecode.h"
 #include "StreamReader.h"
@@ -23,16 +26,20 @@ namespace sondrel::tools {
 namespace {
 
     constexpr std::string_view kUsage
-        = "Usage: sondrel-streams [-r [-s]] PATH...\n"
-          "       sondrel-streams [--json] -l [--hash] PATH\n"
-          "       sondrel-streams -d INDEX PATH\n"
-          "       sondrel-streams -c INDEX PATH\n"
-          "       sondrel-streams [--json] -x INDEX PATH\n"
+        = "Usage: sondrel-streams [IMAGE OPTIONS] [-r [-s]] PATH...\n"
+          "       sondrel-streams [IMAGE OPTIONS] [--json] -l [--hash] PATH\n"
+          "       sondrel-streams [IMAGE OPTIONS] -d INDEX PATH\n"
+          "       sondrel-streams [IMAGE OPTIONS] -c INDEX PATH\n"
+          "       sondrel-streams [IMAGE OPTIONS] [--json] -x INDEX PATH\n"
           "\n"
           "Shows the data streams of files and folders: the main data, the named streams and\n"
           "the other kinds (security, extended attributes, object id, reparse data, sparse\n"
           "blocks).\n"
           "\n"
+          "  --image IMAGE the PATHs are inside the NTFS volume of a disk image (raw, split\n"
+          "                or .E01, a bare volume or a disk with MBR or GPT partitions), read\n"
+          "                without mounting and never written; \"/\" is the volume's root\n"
+          "  --partition N with --image: the Nth NTFS partition (from 1, in table order)\n"
           "  PATH...       one line per path: PATH, a tab, the stream count or the error\n"
           "  -r            recurse into folders (symbolic links to folders are not followed)\n"
           "  -s            with -r: only items that have a named stream\n"
@@ -140,7 +147,9 @@ namespace {
         if (!counted.Ok()) {
             std::string message = streams::WithoutLineBreak(streams::WalkErrorText(counted.Error));
             // The name exists (a listing shows it); what is missing is where it leads.
-            if (BytePath target; platform::IsDanglingLink(path, target))
+            std::string inside;
+            if (BytePath target;
+                !backup::SourceFor(path, inside) && platform::IsDanglingLink(path, target))
                 message = "link target missing: " + EscapeForLine(target);
             output.Error(path, message);
             if (!namedOnly)
@@ -170,7 +179,9 @@ namespace {
         while (!stack.empty() && !output.WriteFailed()) {
             Pending next = std::move(stack.back());
             stack.pop_back();
-            if (const auto slash = next.Path.rfind('/'); slash != std::string::npos) {
+            std::string inside;
+            if (const auto slash = next.Path.rfind('/');
+                slash != std::string::npos && !backup::SourceFor(next.Path, inside)) {
                 std::string folder = next.Path.substr(0, slash == 0 ? 1 : slash);
                 if (!scope || folder != scopeFolder) {
                     scope.reset();
@@ -182,7 +193,7 @@ namespace {
             if (!next.Descend)
                 continue;
             entries.clear();
-            const int error = platform::ReadDirectory(next.Path, entries);
+            const int error = backup::ReadFolderEntries(next.Path, entries);
             // A root that is not a folder is simply one item; a folder that could not be opened
             // has had its error said already.
             if (error != 0 && opened && !(isRoot && error == ENOTDIR))
@@ -375,6 +386,20 @@ namespace {
         return output.Status();
     }
 
+    // Removes every `option VALUE` before a "--" from `args`; false when one has no value.
+    bool TakeValue(std::vector<std::string>& args, const std::string& option, std::string& value)
+    {
+        const auto end = std::find(args.begin(), args.end(), "--");
+        const auto at = std::find(args.begin(), end, option);
+        if (at == end)
+            return true;
+        if (at + 1 == end)
+            return false;
+        value = *(at + 1);
+        args.erase(at, at + 2);
+        return TakeValue(args, option, value);
+    }
+
     // Removes every `option` before a "--" from `args`; whether there was one.
     bool TakeOption(std::vector<std::string>& args, const std::string& option)
     {
@@ -398,9 +423,48 @@ namespace {
 int RunCompanion(int argc, char** argv, std::FILE* out, std::FILE* err)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Named streams over 64 KiB on ntfs-3g mounts are read whole from the volume beneath.
+    image::InstallLiveVolumeReader();
     const bool json = TakeOption(args, "--json");
     const bool hash = TakeOption(args, "--hash");
+    std::string imagePath;
+    std::string partitionText;
+    if (!TakeValue(args, "--image", imagePath))
+        return Usage(err, "--image takes an IMAGE");
+    if (!TakeValue(args, "--partition", partitionText))
+        return Usage(err, "--partition takes a number");
+    int partition = 1;
+    if (!partitionText.empty()) {
+        const auto [end, error] = std::from_chars(
+            partitionText.data(), partitionText.data() + partitionText.size(), partition);
+        if (imagePath.empty())
+            return Usage(err, "--partition goes with --image");
+        if (error != std::errc {} || end != partitionText.data() + partitionText.size()
+            || partition < 1)
+            return Usage(err, "--partition takes a whole number from 1");
+    }
     Output output(out, err);
+    // The volume serves the PATHs for this run only.
+    struct SourceScope
+    {
+        bool Active = false;
+        ~SourceScope()
+        {
+            if (Active)
+                backup::UnregisterBackupSource({});
+        }
+    } scope;
+    if (!imagePath.empty()) {
+        std::string reason;
+        auto volume = image::OpenImageVolume(imagePath, partition, reason);
+        if (!volume) {
+            output.Error(imagePath, reason);
+            return output.Status();
+        }
+        // Every PATH from here on is inside the volume.
+        backup::RegisterBackupSource({}, std::move(volume));
+        scope.Active = true;
+    }
     bool recurse = false;
     bool namedOnly = false;
     std::vector<BytePath> paths;
