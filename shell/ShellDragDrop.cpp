@@ -2,6 +2,7 @@
 
 #include "ClipboardFormats.h"
 #include "FolderDropTarget.h"
+#include "Guard.h"
 #include "IdListArray.h"
 #include "IdListArrayFormat.h"
 #include "ShellHeld.h"
@@ -183,6 +184,22 @@ bool AutoScrollStep(QAbstractScrollArea& view, QPoint pos, QElapsedTimer& last)
     last.start();
     return scrolled;
 }
+
+TDragHover::TDragHover(std::function<void(QPoint, DWORD)> tick)
+{
+    m_timer.setInterval(PTSH_AUTOSCROLL_MINDELAY_MS);
+    QObject::connect(&m_timer, &QTimer::timeout,
+        [this, tick = std::move(tick)] { framework::Guarded([&] { tick(m_pos, m_keyState); }); });
+}
+
+void TDragHover::Moved(QPoint pos, DWORD keyState)
+{
+    m_pos = pos;
+    m_keyState = keyState;
+    m_timer.start();
+}
+
+void TDragHover::Stop() { m_timer.stop(); }
 
 IDropTarget_NRC* FolderDropTargetOf(PCItemIDList pidl)
 {

@@ -9,7 +9,9 @@
 
 #include <QElapsedTimer>
 #include <QPoint>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QAbstractScrollArea;
@@ -70,6 +72,23 @@ private:
 // One autoscroll step of `view` for a pointer at `pos` (viewport coordinates), at most one per
 // PTSH_AUTOSCROLL_MINDELAY_MS since `last` (restarted by a step); true when it scrolled.
 bool AutoScrollStep(QAbstractScrollArea& view, QPoint pos, QElapsedTimer& last);
+
+// A drag resting over a view: Qt tells the view of a drag only when the pointer moves, so while
+// it rests this calls `tick` with the last position and keys every autoscroll interval, as the
+// steps of a drag go on under a still pointer elsewhere (autoscroll, the auto-open, the target
+// under the pointer after a scroll). Started by each move, stopped when the drag leaves or drops.
+class TDragHover
+{
+public:
+    explicit TDragHover(std::function<void(QPoint, win32::DWORD)> tick);
+    void Moved(QPoint pos, win32::DWORD keyState);
+    void Stop();
+
+private:
+    QTimer m_timer;
+    QPoint m_pos;
+    win32::DWORD m_keyState = 0;
+};
 
 // The drop target of the folder whose absolute list is `pidl` (the desktop folder for the
 // empty list); one reference for the caller, or null.

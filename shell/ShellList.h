@@ -24,6 +24,7 @@
 #include "ImageList.h"
 #include "PTCustomListView.h"
 #include "ShListData.h"
+#include "ShellDragDrop.h"
 #include "ShellHeld.h"
 #include "ShellLocator.h"
 #include "Timer.h"
@@ -399,6 +400,11 @@ private:
     Held<IDataObject_NRC> m_dropData;
     win32::DWORD m_dropKeyState = 0;
     QElapsedTimer m_lastAutoScroll;
+    win32::DWORD m_dropOffered = 0; // the effects the drag in progress offers
+    TDragHover m_dragHover { [this](QPoint pos, win32::DWORD keyState) {
+        win32::DWORD effect = m_dropOffered;
+        (void)OnDropTarget_DragOver(keyState, pos, &effect);
+    } };
     framework::TListItem* m_dropHighlight = nullptr;
     bool m_ownDrag = false;
     // Every data object the list attached, so that an item's data can be told from others'.

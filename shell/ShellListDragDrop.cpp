@@ -218,11 +218,12 @@ void TPTCustomShellList::dragEnterEvent(QDragEnterEvent* event)
         event->ignore();
         return;
     }
+    m_dropOffered = effect;
+    const DWORD keyState = DragKeyState(event->buttons(), event->modifiers());
     framework::Guarded([&] {
-        (void)OnDropTarget_DragEnter(offer.Get(),
-            DragKeyState(event->buttons(), event->modifiers()), event->position().toPoint(),
-            &effect);
+        (void)OnDropTarget_DragEnter(offer.Get(), keyState, event->position().toPoint(), &effect);
     });
+    m_dragHover.Moved(event->position().toPoint(), keyState);
     // Entering is accepted so that moves are heard; each move decides.
     event->acceptProposedAction();
     if ((effect & kAllEffects) != 0)
@@ -237,10 +238,11 @@ void TPTCustomShellList::dragMoveEvent(QDragMoveEvent* event)
         return;
     }
     DWORD effect = static_cast<DWORD>(event->possibleActions().toInt()) & kAllEffects;
-    framework::Guarded([&] {
-        (void)OnDropTarget_DragOver(DragKeyState(event->buttons(), event->modifiers()),
-            event->position().toPoint(), &effect);
-    });
+    m_dropOffered = effect;
+    const DWORD keyState = DragKeyState(event->buttons(), event->modifiers());
+    framework::Guarded(
+        [&] { (void)OnDropTarget_DragOver(keyState, event->position().toPoint(), &effect); });
+    m_dragHover.Moved(event->position().toPoint(), keyState);
     effect &= kAllEffects;
     if (effect == DROPEFFECT_NONE) {
         event->ignore();
@@ -253,12 +255,14 @@ void TPTCustomShellList::dragMoveEvent(QDragMoveEvent* event)
 
 void TPTCustomShellList::dragLeaveEvent(QDragLeaveEvent* event)
 {
+    m_dragHover.Stop();
     (void)OnDropTarget_DragLeave();
     event->accept();
 }
 
 void TPTCustomShellList::dropEvent(QDropEvent* event)
 {
+    m_dragHover.Stop();
     if (!m_dropData) {
         event->ignore();
         return;

@@ -236,9 +236,10 @@ private:
     void WatchNode(TPTShTreeData& data);
     void NewFolderTimerElapsed();
     // Drag and drop: the options applied, the effect of a step over the node at `point`, and
-    // the hover that opens a collapsed node.
+    // what a drag at `point` does by staying: autoscroll and the hover that opens a collapsed node.
     void ApplyDragDropOptions();
     win32::DWORD DropStep(QPoint point, win32::DWORD keyState, win32::DWORD offered, bool dropping);
+    void DragRests(QPoint point);
     void AutoOpen(QPoint point);
     void SetDropHighlight(framework::TTreeNode* node);
     // Forgets the cached lists and folders of every node below `node`.
@@ -262,6 +263,11 @@ private:
     QElapsedTimer m_lastAutoScroll;
     QPoint m_hoverPoint;
     QElapsedTimer m_hoverTime;
+    win32::DWORD m_dropOffered = 0; // the effects the drag in progress offers
+    TDragHover m_dragHover { [this](QPoint pos, win32::DWORD keyState) {
+        (void)DropStep(pos, keyState, m_dropOffered, false);
+        DragRests(pos);
+    } };
     framework::TTreeNode* m_dropHighlight = nullptr;
     framework::TImageList* m_images;
     std::unique_ptr<TChangeWatchPool> m_watches;

@@ -128,6 +128,13 @@ DWORD TPTCustomShellTree::DropStep(QPoint point, DWORD keyState, DWORD offered, 
     return effect;
 }
 
+void TPTCustomShellTree::DragRests(QPoint point)
+{
+    if (AutoScrollStep(*this, point, m_lastAutoScroll))
+        m_hoverTime.invalidate();
+    AutoOpen(point);
+}
+
 void TPTCustomShellTree::AutoOpen(QPoint point)
 {
     // Resting means staying within a small box around where the pointer came to rest.
@@ -177,14 +184,14 @@ void TPTCustomShellTree::dragMoveEvent(QDragMoveEvent* event)
         return;
     }
     const QPoint point = event->position().toPoint();
+    const DWORD keyState = DragKeyState(event->buttons(), event->modifiers());
+    m_dropOffered = static_cast<DWORD>(event->possibleActions().toInt()) & kAllEffects;
     DWORD effect = DROPEFFECT_NONE;
     framework::Guarded([&] {
-        effect = DropStep(point, DragKeyState(event->buttons(), event->modifiers()),
-            static_cast<DWORD>(event->possibleActions().toInt()) & kAllEffects, false);
-        if (AutoScrollStep(*this, point, m_lastAutoScroll))
-            m_hoverTime.invalidate();
-        AutoOpen(point);
+        effect = DropStep(point, keyState, m_dropOffered, false);
+        DragRests(point);
     });
+    m_dragHover.Moved(point, keyState);
     if ((effect & kAllEffects) == DROPEFFECT_NONE) {
         event->ignore();
         return;
@@ -195,6 +202,7 @@ void TPTCustomShellTree::dragMoveEvent(QDragMoveEvent* event)
 
 void TPTCustomShellTree::dragLeaveEvent(QDragLeaveEvent* event)
 {
+    m_dragHover.Stop();
     m_dropData.Reset();
     SetDropHighlight(nullptr);
     event->accept();
@@ -202,6 +210,7 @@ void TPTCustomShellTree::dragLeaveEvent(QDragLeaveEvent* event)
 
 void TPTCustomShellTree::dropEvent(QDropEvent* event)
 {
+    m_dragHover.Stop();
     if (!m_dropData) {
         event->ignore();
         return;

@@ -1,7 +1,8 @@
 // Drag and drop with a real pointer under a real X server, driven by xdotool: list items dropped
 // onto a folder item move, or copy with Ctrl; the list's own empty space refuses them; Escape
 // and a press of the other button cancel; a drag with the right button ends in a menu of what
-// to do; a tree folder moves onto another; and files travel both ways with another program (a
+// to do; a tree folder moves onto another; a drag resting still scrolls at an edge and opens a
+// collapsed folder; and files travel both ways with another program (a
 // peer built with the tests), with exact URIs, a name that is not UTF-8 among them. Runs only on
 // the xcb platform (ctest starts it under Xvfb); elsewhere, or without xdotool, it skips.
 
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -379,6 +381,8 @@ private Q_SLOTS:
         tree.SetSelectedPathName(Path("shown/folder"));
         QTRY_VERIFY(tree.Selected() != other);
         framework::TTreeNode* folder = tree.Selected();
+        // Away from the edges, where a resting drag scrolls the tree under the pointer.
+        tree.scrollTo(tree.Items().IndexOf(folder), QAbstractItemView::PositionAtCenter);
         auto centre = [&](framework::TTreeNode* node) {
             return tree.viewport()->mapToGlobal(
                 tree.visualRect(tree.Items().IndexOf(node)).center());
@@ -386,6 +390,61 @@ private Q_SLOTS:
         QVERIFY(Xdotool(DragPath(centre(other), centre(folder), 1)));
         QTRY_VERIFY(Exists(Path("shown/folder/other")));
         QVERIFY(!Exists(Path("shown/other")));
+    }
+
+    // Qt tells a view of a drag only when the pointer moves: a still pointer must go on working.
+    void aDragRestingNearTheEdgeScrollsAtMostEvery100Ms()
+    {
+        for (int i = 0; i < 200; ++i)
+            Write(Path("shown/") + "f" + std::to_string(1000 + i));
+        Show(Path("shown"), QStringLiteral("f1199"));
+        QScrollBar* bar = m_list->verticalScrollBar();
+        QVERIFY(bar->maximum() > 20);
+        Select(QStringLiteral("a"));
+        int steps = 0;
+        connect(bar, &QScrollBar::valueChanged, [&] { ++steps; });
+        // Once the scroll bars have settled, which shrinks the viewport.
+        QTest::qWait(300);
+        const QPoint nearBottom
+            = m_list->viewport()->mapToGlobal(QPoint(150, m_list->viewport()->height() - 6));
+        QStringList rest { QStringLiteral("sleep"), QStringLiteral("1.5"), QStringLiteral("key"),
+            QStringLiteral("Escape") };
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(Xdotool(DragPath(GlobalCenterOf(QStringLiteral("a")), nearBottom, 1, rest)));
+        // Resting 1.5 s: about 15 steps, never more than one per 100 ms of the whole drag.
+        QVERIFY2(steps >= 8, qPrintable(QString::number(steps)));
+        QVERIFY2(steps <= 1 + clock.elapsed() / 100, qPrintable(QString::number(steps)));
+        QVERIFY(Exists(Path("shown/a")));
+    }
+
+    void aDragRestingOnACollapsedFolderOpensIt()
+    {
+        QVERIFY(QDir().mkpath(
+            QFile::decodeName(QByteArray::fromStdString(Path("shown/folder/inner")))));
+        QVERIFY(QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(Path("shown/other")))));
+        TPTShellTree tree;
+        tree.setGeometry(0, 0, 420, 500);
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        tree.SetSelectedPathName(Path("shown/folder/inner"));
+        QTRY_VERIFY(tree.SelectedItem() != nullptr);
+        framework::TTreeNode* folder = tree.Selected()->Parent();
+        tree.SetSelectedPathName(Path("shown/other"));
+        QTRY_VERIFY(tree.Selected() != nullptr && tree.Selected()->Parent() == folder->Parent());
+        framework::TTreeNode* other = tree.Selected();
+        folder->Collapse(false);
+        QVERIFY(!folder->Expanded());
+        tree.scrollTo(tree.Items().IndexOf(folder), QAbstractItemView::PositionAtCenter);
+        auto centre = [&](framework::TTreeNode* node) {
+            return tree.viewport()->mapToGlobal(
+                tree.visualRect(tree.Items().IndexOf(node)).center());
+        };
+        QVERIFY(Xdotool(DragPath(centre(other), centre(folder), 1,
+            { QStringLiteral("sleep"), QStringLiteral("1.2"), QStringLiteral("key"),
+                QStringLiteral("Escape") })));
+        QVERIFY(folder->Expanded());
+        QVERIFY(Exists(Path("shown/other")));
     }
 
     void filesFromAnotherFileSystemAreCopied()
