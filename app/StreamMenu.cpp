@@ -95,7 +95,8 @@ void TStreamMenu::SaveStreamAs()
             QDir(folder).filePath(StreamFileName(choice.Path, *choice.Info)));
     if (target.isEmpty())
         return;
-    if (const QString error = SaveChosenStream(target); !error.isEmpty())
+    if (const QString error = SaveChosenStream(target);
+        !error.isEmpty() && error != SaveCancelledText())
         Tell(QStringLiteral("%1 was not saved.\n\n%2").arg(choice.Caption, error));
 }
 
