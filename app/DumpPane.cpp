@@ -27,6 +27,13 @@ namespace sondrel::app {
 
 using namespace streams;
 
+namespace {
+    // A step each 50 ms, of at most 8 lines however far the mouse is: fast enough to cross a
+    // screenful in a second, slow enough to stop where the user wants.
+    constexpr int kAutoScrollInterval = 50;
+    constexpr int kAutoScrollLines = 8;
+} // namespace
+
 TDumpPane::TDumpPane(framework::TScrollBox* box, framework::TPaintBox* paint, TDumpSource source)
     : QObject(box)
     , m_box(box)
@@ -36,6 +43,8 @@ TDumpPane::TDumpPane(framework::TScrollBox* box, framework::TPaintBox* paint, TD
     m_box->installEventFilter(this);
     m_paint->installEventFilter(this);
     m_paint->setCursor(Qt::IBeamCursor);
+    m_autoScroll.setInterval(kAutoScrollInterval);
+    connect(&m_autoScroll, &QTimer::timeout, this, &TDumpPane::AutoScrollStep);
     SetDumpAccessibleSelection(m_box, [this] {
         const TDumpHighlight selected = Selection();
         return std::pair { selected.From, selected.To };
@@ -58,6 +67,7 @@ void TDumpPane::Reset()
 {
     m_anchor = m_caret = 0;
     m_dragging = false;
+    m_autoScroll.stop();
 }
 
 TDumpHighlight TDumpPane::Selection() const
@@ -218,6 +228,24 @@ std::uint64_t TDumpPane::ByteAt(QPoint point) const
     return std::min(at, length - 1);
 }
 
+void TDumpPane::DragTo(QPoint point)
+{
+    const int reach = kAutoScrollLines * kDumpLinePitch;
+    point.setY(std::clamp(point.y(), -reach, m_box->ClientRect().height() + reach));
+    const std::uint64_t at = ByteAt(point);
+    // Both ends are inside the selection, whichever way the mouse went.
+    Select(at >= m_anchor ? m_anchor : m_anchor + 1, at >= m_anchor ? at + 1 : at);
+}
+
+void TDumpPane::AutoScrollStep()
+{
+    if (!m_dragging || !m_paint->isVisible()) {
+        m_autoScroll.stop();
+        return;
+    }
+    DragTo(m_dragAt);
+}
+
 bool TDumpPane::KeyPress(int key, Qt::KeyboardModifiers modifiers)
 {
     const bool control = modifiers & Qt::ControlModifier;
@@ -316,13 +344,18 @@ bool TDumpPane::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (!m_dragging || !(mouse->buttons() & Qt::LeftButton))
             return false;
-        const std::uint64_t at = ByteAt(mouse->position().toPoint());
-        // Both ends are inside the selection, whichever way the mouse went.
-        Select(at >= m_anchor ? m_anchor : m_anchor + 1, at >= m_anchor ? at + 1 : at);
+        m_dragAt = mouse->position().toPoint();
+        DragTo(m_dragAt);
+        const bool outside = m_dragAt.y() < 0 || m_dragAt.y() >= m_box->ClientRect().height();
+        if (outside && !m_autoScroll.isActive())
+            m_autoScroll.start();
+        else if (!outside)
+            m_autoScroll.stop();
         return true;
     }
     case QEvent::MouseButtonRelease:
         m_dragging = false;
+        m_autoScroll.stop();
         return false;
     default:
         return false;

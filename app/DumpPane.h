@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 #include <string>
@@ -68,6 +69,10 @@ private:
     // The byte under a point of the paint box.
     [[nodiscard]] std::uint64_t ByteAt(QPoint point) const;
     void EnsureVisible(std::uint64_t offset);
+    // Extends a mouse selection to the byte under `point`; a point past the view's top or
+    // bottom reaches at most a few lines beyond it, so that the view scrolls in bounded steps.
+    void DragTo(QPoint point);
+    void AutoScrollStep();
     void Changed();
     bool KeyPress(int key, Qt::KeyboardModifiers modifiers);
     void Tell(const QString& text) const;
@@ -78,6 +83,10 @@ private:
     std::uint64_t m_anchor = 0;
     std::uint64_t m_caret = 0;
     bool m_dragging = false;
+    // While the button is held outside the view, the selection goes on growing and the view
+    // scrolling without the mouse moving.
+    QTimer m_autoScroll;
+    QPoint m_dragAt;
     std::string m_pattern;
     bool m_forward = true;
 };

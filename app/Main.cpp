@@ -54,6 +54,8 @@ TMainForm::TMainForm(QWidget* parent)
     UpBtn->SetGlyph(UpFolderGlyph());
     SpeedButton1->SetGlyph(HelpGlyph());
     StreamList->SetStateImages(ImageList1);
+    // A stream's kind is told to the eye by its icon only; a screen reader hears it in the name.
+    StreamList->SetTipInAccessibleName(true);
     framework::TListColumn* name = StreamList->Columns().Add();
     name->SetCaption(QStringLiteral("Name"));
     name->SetWidth(130);

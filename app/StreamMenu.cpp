@@ -1,5 +1,6 @@
 #include "StreamMenu.h"
 
+#include "ClipboardFormats.h"
 #include "StreamSave.h"
 
 #include <QAbstractItemView>
@@ -13,7 +14,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressDialog>
-#include <QUrl>
 
 namespace sondrel::app {
 
@@ -75,7 +75,7 @@ QString TStreamMenu::SaveChosenStream(const QString& target)
             = std::make_unique<QProgressDialog>(QStringLiteral("Saving %1...").arg(choice.Caption),
                 QStringLiteral("Cancel"), 0, 1000, m_list->window());
         dialog->setWindowModality(Qt::WindowModal);
-        dialog->setMinimumDuration(500);
+        dialog->setMinimumDuration(m_progressDelay);
         progress = [&dialog](std::uint64_t written, std::uint64_t size) {
             dialog->setValue(static_cast<int>(size ? written * 1000 / size : 1000));
             return !dialog->wasCanceled();
@@ -95,7 +95,8 @@ void TStreamMenu::SaveStreamAs()
             QDir(folder).filePath(StreamFileName(choice.Path, *choice.Info)));
     if (target.isEmpty())
         return;
-    if (const QString error = SaveChosenStream(target); !error.isEmpty())
+    if (const QString error = SaveChosenStream(target);
+        !error.isEmpty() && error != SaveCancelledText())
         Tell(QStringLiteral("%1 was not saved.\n\n%2").arg(choice.Caption, error));
 }
 
@@ -120,6 +121,15 @@ QString TStreamMenu::ExportForDrag()
         return {};
     }
     return target;
+}
+
+QMimeData* TStreamMenu::DragData()
+{
+    const QString file = ExportForDrag();
+    if (file.isEmpty())
+        return nullptr;
+    // The path's bytes, so that a name that is not UTF-8 arrives as it is.
+    return platform::MakeMimeData({ { QFile::encodeName(file).toStdString() }, false, true });
 }
 
 void TStreamMenu::CopyDump(bool wholeStream) const
@@ -162,12 +172,10 @@ bool TStreamMenu::eventFilter(QObject*, QEvent* event)
             || !m_list->indexAt(m_pressAt).isValid())
             return false;
         m_pressed = false;
-        const QString file = ExportForDrag();
-        if (file.isEmpty())
+        QMimeData* mime = DragData();
+        if (!mime)
             return true;
         auto* drag = new QDrag(m_list);
-        auto* mime = new QMimeData;
-        mime->setUrls({ QUrl::fromLocalFile(file) });
         drag->setMimeData(mime);
         drag->exec(Qt::CopyAction, Qt::CopyAction);
         return true;

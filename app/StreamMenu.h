@@ -16,6 +16,7 @@
 
 class QAbstractItemView;
 class QMenu;
+class QMimeData;
 
 namespace sondrel::app {
 
@@ -48,6 +49,12 @@ public:
     // The chosen stream saved whole under its own name in a private folder, for a drag; empty
     // (with the reason told) when it could not be.
     [[nodiscard]] QString ExportForDrag();
+    // What a drag of the chosen stream carries (the caller owns it): its exported file, marked
+    // so that our folders give it a new name rather than replace a file; null when it could
+    // not be exported (the reason told).
+    [[nodiscard]] QMimeData* DragData();
+    // How long a large save runs before its progress dialog shows (tests show it at once).
+    void SetProgressDelay(int milliseconds) { m_progressDelay = milliseconds; }
 
     void CopyDump(bool wholeStream) const;
     void CopyText(bool wholeStream) const;
@@ -66,6 +73,7 @@ private:
     TChooser m_chooser;
     QPoint m_pressAt;
     bool m_pressed = false;
+    int m_progressDelay = 500;
     // Dragged streams live here until the program ends: a file manager may copy after the drop.
     std::unique_ptr<QTemporaryDir> m_exports;
 };

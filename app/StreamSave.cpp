@@ -25,7 +25,7 @@ namespace {
         // Straight from file to file where the system can, so the bytes never pass through here.
         while (reader.CopyTo(fd, kPiece) != 0) {
             if (progress && !progress(reader.Position(), size))
-                return QStringLiteral("Cancelled.");
+                return SaveCancelledText();
         }
         if (!reader.Error().empty())
             return QStringLiteral("The stream cannot be saved whole: %1")
@@ -74,6 +74,8 @@ QString SaveStream(const BytePath& source, std::uint64_t index, const streams::S
         return file.errorString();
     return {};
 }
+
+QString SaveCancelledText() { return QStringLiteral("Cancelled."); }
 
 QString StreamFileName(const BytePath& source, const streams::StreamInfo& info)
 {

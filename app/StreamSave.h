@@ -23,6 +23,10 @@ using TSaveProgress = std::function<bool(std::uint64_t written, std::uint64_t si
 [[nodiscard]] QString SaveStream(const BytePath& source, std::uint64_t index,
     const streams::StreamInfo& listed, const QString& target, const TSaveProgress& progress = {});
 
+// The reason SaveStream gives when its progress told it to stop: the user's own choice, which
+// needs no message.
+[[nodiscard]] QString SaveCancelledText();
+
 // A file name for a stream: its caption without characters a file name cannot hold, or the
 // file's own name with the stream's kind for streams without a name.
 [[nodiscard]] QString StreamFileName(const BytePath& source, const streams::StreamInfo& info);

@@ -354,12 +354,13 @@ Qt::Alignment TCustomListView::QtAlignment(TAlignment alignment)
 QVariant TCustomListView::ItemData(TListItem& item, int column, int role)
 {
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::AccessibleTextRole: {
+    case Qt::DisplayRole: {
         TLVDispInfo info { TLVDispInfo::lvifText, column, {}, -1 };
         GetDispInfo(item, info);
         return info.Text;
     }
+    case Qt::AccessibleTextRole:
+        return AccessibleName(item, column);
     case Qt::EditRole:
         return column == 0 ? QVariant(item.Caption()) : QVariant();
     case Qt::DecorationRole:
@@ -373,13 +374,24 @@ QVariant TCustomListView::ItemData(TListItem& item, int column, int role)
         return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     case Qt::AccessibleDescriptionRole: {
-        // What the tip says to the eye, the description says to a screen reader.
-        const QString tip = column == 0 ? InfoTip(&item) : QString();
+        // What the tip says to the eye, the description says to a screen reader (unless the
+        // name says it already).
+        const QString tip = column == 0 && !m_tipInAccessibleName ? InfoTip(&item) : QString();
         return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     default:
         return {};
     }
+}
+
+QString TCustomListView::AccessibleName(TListItem& item, int column)
+{
+    TLVDispInfo info { TLVDispInfo::lvifText, column, {}, -1 };
+    GetDispInfo(item, info);
+    if (column != 0 || !m_tipInAccessibleName)
+        return info.Text;
+    const QString tip = InfoTip(&item);
+    return tip.isEmpty() ? info.Text : info.Text + QStringLiteral(", ") + tip;
 }
 
 QIcon TCustomListView::ItemIcon(TListItem& item)

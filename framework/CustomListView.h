@@ -60,6 +60,10 @@ public:
     void SetMultiSelect(bool multiSelect);
     [[nodiscard]] bool ShowColumnHeaders() const;
     void SetShowColumnHeaders(bool show);
+    // Whether an item's tip is part of its accessible name ("CAPTION, TIP") rather than its
+    // accessible description: where the tip says what only the icon shows to the eye.
+    [[nodiscard]] bool TipInAccessibleName() const { return m_tipInAccessibleName; }
+    void SetTipInAccessibleName(bool inName) { m_tipInAccessibleName = inName; }
 
     // The first selected item's index, or -1.
     [[nodiscard]] int ItemIndex() const;
@@ -134,6 +138,7 @@ private:
     void UpdateIconSize();
     [[nodiscard]] QIcon ItemIcon(TListItem& item);
     [[nodiscard]] QVariant ItemData(TListItem& item, int column, int role);
+    [[nodiscard]] QString AccessibleName(TListItem& item, int column);
     void SetItemSelected(TListItem& item, bool selected);
     // Items leave the list: their selection goes without an event.
     void Forget(TListItem& item);
@@ -147,6 +152,7 @@ private:
     TItemImages m_itemImages;
     bool m_readOnly = false;
     bool m_multiSelect = false;
+    bool m_tipInAccessibleName = false;
     int m_selCount = 0;
     int m_deleting = 0;
     bool m_syncingHeader = false;

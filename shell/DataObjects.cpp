@@ -223,8 +223,9 @@ void TPTShellDataObject::Offer(std::string idLists, std::vector<std::string> pat
     m_formats.AddFormats(offered);
 }
 
-TDataObject_files::TDataObject_files(const std::vector<std::string>& paths)
+TDataObject_files::TDataObject_files(const std::vector<std::string>& paths, bool newNames)
 {
+    m_newNames = newNames;
     Offer(platform::EncodeIdListArray(paths), paths);
 }
 

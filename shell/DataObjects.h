@@ -91,6 +91,7 @@ class TPTShellDataObject : public IDataObject_NRC, public platform::IFilePaths_N
 {
 public:
     const std::vector<std::string>& FilePaths() override { return m_paths; }
+    bool NewNamesOnly() override { return m_newNames; }
 
     HRESULT QueryInterface(win32::REFIID riid, void** object) override;
     win32::ULONG AddRef() override;
@@ -121,6 +122,7 @@ protected:
     virtual ~TPTShellDataObject() = default;
     // Offers the blocks (each when not empty).
     void Offer(std::string idLists, std::vector<std::string> paths);
+    bool m_newNames = false;
 
 private:
     win32::ULONG m_references = 0;
@@ -155,7 +157,8 @@ public:
 class TDataObject_files final : public TPTShellDataObject
 {
 public:
-    explicit TDataObject_files(const std::vector<std::string>& paths);
+    // `newNames`: the files were made for this transfer alone (FileTransfer::NewNames).
+    explicit TDataObject_files(const std::vector<std::string>& paths, bool newNames = false);
 };
 
 // The file-drop block of `paths`: the 20-byte header, each path with its zero, one more zero.

@@ -97,7 +97,7 @@ IDataObject_NRC* DataObjectOf(const QMimeData& mime)
     const auto transfer = platform::ReadMimeData(mime);
     if (!transfer || transfer->Paths.empty())
         return nullptr;
-    auto* object = new TDataObject_files(transfer->Paths);
+    auto* object = new TDataObject_files(transfer->Paths, transfer->NewNames);
     IDataObject_NRC* data = nullptr;
     (void)object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data));
     return data;

@@ -186,8 +186,10 @@ public:
     // Adds an item for `relative` (taken over) when ShouldInclude agrees; else frees it.
     void AddNewShellItem(PCItemIDList absolute, PItemIDList relative);
 
-    // Verbs of the items' context menus, run on the selection or the folder itself; nothing
-    // happens where the namespace offers no menu for them.
+    // Verbs of the items' context menus, run on the selection or the folder itself. On the
+    // selection nothing happens where the namespace offers no menu for them; on the folder a
+    // failed lookup or invocation raises EOleSysError, unless the command told the user itself
+    // (E_REPORTED) or the user said no (E_ABORT). Nothing to paste is no failure.
     void DoCommandForAllSelected(const std::string& verb);
     void DoCommandForFolder(const std::string& verb);
     void DoCommandForItem(framework::TListItem* item, const std::string& verb);

@@ -9,6 +9,7 @@
 #include "Guard.h"
 #include "IdListArray.h"
 #include "NewFolder.h"
+#include "ShellCommands.h"
 #include "ShellErrors.h"
 #include "ShellExecute.h"
 #include "ShellHeld.h"
@@ -198,19 +199,22 @@ void TPTCustomShellList::DoCommandForAllSelected(const std::string& verb)
 
 void TPTCustomShellList::DoCommandForFolder(const std::string& verb)
 {
-    // The folder's own menu (the desktop's is its folder's on disk, where a paste lands).
+    // The folder's own menu (the desktop's is its folder on disk's, where a paste lands).
     if (!m_current.Interface.Get())
         return;
     Held<IContextMenu_NRC> menu;
-    if (FAILED(ShellGetUIObjectOfIdList(
-            m_current.IdList.Get(), IID_IContextMenu, reinterpret_cast<void**>(&menu.Pointer)))
-        || !menu.Pointer)
-        return;
+    OleCheck(ShellGetUIObjectOfIdList(
+        m_current.IdList.Get(), IID_IContextMenu, reinterpret_cast<void**>(&menu.Pointer)));
+    if (!menu.Pointer)
+        OleCheck(E_NOINTERFACE);
     CMINVOKECOMMANDINFO info;
     info.hwnd = window();
     info.lpVerb = verb.c_str();
     info.nShow = SW_SHOWNORMAL;
-    (void)menu.Pointer->InvokeCommand(&info);
+    const HRESULT result = menu.Pointer->InvokeCommand(&info);
+    // A "no" was the user's own, and a failure the command told the user of is not told twice.
+    if (result != E_ABORT && result != platform::E_REPORTED)
+        OleCheck(result);
 }
 
 void TPTCustomShellList::GoUp(int levels)

@@ -134,51 +134,69 @@ std::vector<std::pair<std::string, std::string>> EncodeFileTransfer(const FileTr
     formats.emplace_back(kGnomeCopiedMime, gnome);
     if (transfer.Cut)
         formats.emplace_back(kKdeCutMime, "1");
+    if (transfer.NewNames)
+        formats.emplace_back(kNewNamesMime, "1");
     formats.emplace_back(kPlainTextMime, plain);
     return formats;
 }
 
+namespace {
+
+    // The paths and the cut mark, from the most trusted form offered.
+    std::optional<FileTransfer> DecodePaths(
+        const std::function<std::optional<std::string>(const char* mime)>& get)
+    {
+        const auto kdeCut = [&] {
+            const auto mark = get(kKdeCutMime);
+            return mark && mark->starts_with('1');
+        };
+        if (const auto block = get(kIdListArrayMime)) {
+            if (auto paths = DecodeIdListArray(*block)) {
+                const auto gnome = get(kGnomeCopiedMime);
+                const bool cut = (gnome && gnome->starts_with("cut\n")) || kdeCut();
+                return FileTransfer { std::move(*paths), cut };
+            }
+        }
+        if (const auto gnome = get(kGnomeCopiedMime))
+            if (auto transfer = FromActionAndUris(Lines(*gnome)))
+                return transfer;
+        if (const auto text = get(kPlainTextMime)) {
+            auto lines = Lines(*text);
+            if (!lines.empty() && lines[0] == "x-special/nautilus-clipboard") {
+                lines.erase(lines.begin());
+                if (auto transfer = FromActionAndUris(lines))
+                    return transfer;
+            }
+        }
+        if (const auto uris = get(kUriListMime)) {
+            FileTransfer transfer;
+            for (const std::string_view line : Lines(*uris)) {
+                if (line.empty() || line.starts_with('#'))
+                    continue;
+                const auto path = PathFromFileUri(line);
+                if (!path)
+                    return std::nullopt;
+                transfer.Paths.push_back(*path);
+            }
+            if (transfer.Paths.empty())
+                return std::nullopt;
+            transfer.Cut = kdeCut();
+            return transfer;
+        }
+        return std::nullopt;
+    }
+
+} // namespace
+
 std::optional<FileTransfer> DecodeFileTransfer(
     const std::function<std::optional<std::string>(const char* mime)>& get)
 {
-    const auto kdeCut = [&] {
-        const auto mark = get(kKdeCutMime);
-        return mark && mark->starts_with('1');
-    };
-    if (const auto block = get(kIdListArrayMime)) {
-        if (auto paths = DecodeIdListArray(*block)) {
-            const auto gnome = get(kGnomeCopiedMime);
-            const bool cut = (gnome && gnome->starts_with("cut\n")) || kdeCut();
-            return FileTransfer { std::move(*paths), cut };
-        }
+    std::optional<FileTransfer> transfer = DecodePaths(get);
+    if (transfer) {
+        const auto mark = get(kNewNamesMime);
+        transfer->NewNames = mark && mark->starts_with('1');
     }
-    if (const auto gnome = get(kGnomeCopiedMime))
-        if (auto transfer = FromActionAndUris(Lines(*gnome)))
-            return transfer;
-    if (const auto text = get(kPlainTextMime)) {
-        auto lines = Lines(*text);
-        if (!lines.empty() && lines[0] == "x-special/nautilus-clipboard") {
-            lines.erase(lines.begin());
-            if (auto transfer = FromActionAndUris(lines))
-                return transfer;
-        }
-    }
-    if (const auto uris = get(kUriListMime)) {
-        FileTransfer transfer;
-        for (const std::string_view line : Lines(*uris)) {
-            if (line.empty() || line.starts_with('#'))
-                continue;
-            const auto path = PathFromFileUri(line);
-            if (!path)
-                return std::nullopt;
-            transfer.Paths.push_back(*path);
-        }
-        if (transfer.Paths.empty())
-            return std::nullopt;
-        transfer.Cut = kdeCut();
-        return transfer;
-    }
-    return std::nullopt;
+    return transfer;
 }
 
 QMimeData* MakeMimeData(const FileTransfer& transfer)

@@ -22,11 +22,17 @@ inline constexpr const char* kUriListMime = "text/uri-list";
 inline constexpr const char* kGnomeCopiedMime = "x-special/gnome-copied-files";
 inline constexpr const char* kKdeCutMime = "application/x-kde-cutselection";
 inline constexpr const char* kPlainTextMime = "text/plain";
+// Ours: "1" when the files were made for this transfer alone (a stream dragged out as a file), so
+// that they never replace a file where they land.
+inline constexpr const char* kNewNamesMime = "application/x-sondrel-new-names";
 
 struct FileTransfer
 {
     std::vector<BytePath> Paths;
     bool Cut = false;
+    // A name they clash with in the target folder gets a new name: nothing is replaced, and
+    // the user is not asked.
+    bool NewNames = false;
 };
 
 // Every format's bytes for `paths` (absolute), our own first.

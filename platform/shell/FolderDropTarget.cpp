@@ -85,7 +85,7 @@ std::optional<FileTransfer> ReadDataObject(IDataObject_NRC* data)
         && known != nullptr) {
         std::optional<FileTransfer> transfer;
         if (!known->FilePaths().empty())
-            transfer = FileTransfer { known->FilePaths(), false };
+            transfer = FileTransfer { known->FilePaths(), false, known->NewNamesOnly() };
         known->Release();
         return transfer;
     }

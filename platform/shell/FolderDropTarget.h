@@ -38,6 +38,8 @@ class IFilePaths_NRC : public win32::IUnknown_NRC
 {
 public:
     [[nodiscard]] virtual const std::vector<BytePath>& FilePaths() = 0;
+    // Whether the files were made for this transfer alone: see FileTransfer::NewNames.
+    [[nodiscard]] virtual bool NewNamesOnly() = 0;
 
 protected:
     ~IFilePaths_NRC() = default;

@@ -225,7 +225,10 @@ HRESULT ItemCommands::InvokeCommand(CMINVOKECOMMANDINFO* info)
         offset = static_cast<UINT>(verb);
     else if (!OffsetOfVerb(info->lpVerb, offset))
         return E_INVALIDARG; // never another command in its place
-    if (FindCommand(offset) == nullptr || !Enabled(offset))
+    if (FindCommand(offset) == nullptr)
+        return E_FAIL;
+    // Nothing on the clipboard to paste is no failure: PasteInto answers S_FALSE for it.
+    if (offset == kPaste ? !PasteTarget() : !Enabled(offset))
         return E_FAIL;
     const std::vector<BytePath> paths = Paths();
     switch (offset) {

@@ -73,8 +73,35 @@ namespace {
         for (const BytePath& kept : outcome.Kept)
             text += Shown(kept) + ": kept, since its named streams did not arrive\n";
         CurrentCommandUi().Tell(title, text);
-        return win32::E_FAIL;
+        return E_REPORTED;
     }
+
+    // The questions of a transfer whose files were made for it alone: a clash takes a new name
+    // without asking, so nothing where they land is ever replaced.
+    class NewNamesOnly final : public fileops::Questions
+    {
+    public:
+        explicit NewNamesOnly(fileops::Questions& asked)
+            : m_asked(asked)
+        {
+        }
+        fileops::Answer<fileops::ClashAction> OnClash(const fileops::Clash&) override
+        {
+            return { fileops::ClashAction::KeepBoth, true };
+        }
+        fileops::Answer<fileops::LossAction> OnStreamsLost(const BytePath& source,
+            const BytePath& target, const std::vector<std::string>& streams) override
+        {
+            return m_asked.OnStreamsLost(source, target, streams);
+        }
+        fileops::Answer<fileops::ErrorAction> OnError(const fileops::Failure& failure) override
+        {
+            return m_asked.OnError(failure);
+        }
+
+    private:
+        fileops::Questions& m_asked;
+    };
 
     bool InTrash(const BytePath& path)
     {
@@ -105,7 +132,7 @@ win32::HRESULT OpenPaths(const std::vector<BytePath>& paths)
                 reason.pop_back();
             CurrentCommandUi().Tell(
                 "Open", "Cannot open \u201C" + Shown(Name(path)) + "\u201D: " + reason);
-            result = win32::HRESULT_FROM_WIN32(error);
+            result = E_REPORTED;
         }
     }
     return result;
@@ -141,7 +168,10 @@ win32::HRESULT TransferInto(const FileTransfer& transfer, const BytePath& folder
     const std::string title = transfer.Cut ? "Moving" : "Copying";
     const Outcome outcome = CurrentCommandUi().RunWithProgress(
         title, [&](fileops::Questions& questions, fileops::Progress& progress) {
-            return fileops::RunFileOperation(request, questions, progress);
+            if (!transfer.NewNames)
+                return fileops::RunFileOperation(request, questions, progress);
+            NewNamesOnly keepingBoth(questions);
+            return fileops::RunFileOperation(request, keepingBoth, progress);
         });
     return Report(title, outcome);
 }
@@ -247,8 +277,7 @@ win32::HRESULT LinkPaths(const std::vector<BytePath>& paths, const BytePath& int
         if (error != 0) {
             Outcome failed;
             failed.Failures.push_back({ path, fileops::Problem::System, error });
-            (void)Report("Create Link", failed);
-            result = win32::E_FAIL;
+            result = Report("Create Link", failed);
         }
     }
     return result;

@@ -2,7 +2,8 @@
 // What the namespace's verbs do, on byte paths, for real: open with the desktop's application,
 // cut and copy to the clipboard, paste (a copy or a move with progress; a cut is cleared from
 // the clipboard once pasted), delete to the trash or for good, make links, show properties. The
-// user is asked and told through CurrentCommandUi(). GUI thread.
+// user is asked and told through CurrentCommandUi(); a failure told there returns E_REPORTED.
+// GUI thread.
 
 #include "BytePath.h"
 #include "ClipboardFormats.h"
@@ -11,6 +12,10 @@
 #include <vector>
 
 namespace sondrel::platform {
+
+// A command failed and has told the user why already (in its own message): a caller shows
+// nothing more. A failure code of our own facility, so that no system text is ever looked up.
+inline constexpr win32::HRESULT E_REPORTED = win32::MakeHResult(0xA0040001);
 
 [[nodiscard]] win32::HRESULT OpenPaths(const std::vector<BytePath>& paths);
 [[nodiscard]] win32::HRESULT PutPathsOnClipboard(const std::vector<BytePath>& paths, bool cut);

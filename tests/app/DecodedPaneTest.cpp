@@ -7,6 +7,7 @@
 #include "DecodedPane.h"
 
 #include "Main.h"
+#include "MainFormSupport.h"
 #include "NtfsImage.h"
 #include "StreamList.h"
 #include "TempDir.h"
@@ -23,36 +24,10 @@
 
 using namespace sondrel;
 using namespace sondrel::framework;
+using test::SelectStream;
+using test::ShowFile;
 
 namespace {
-
-TListItem* ShowFile(app::TMainForm& form, const std::string& folder, const QString& name)
-{
-    form.FileList->Folder().SetPathName(folder);
-    for (int i = 0; i < form.FileList->Items().Count(); ++i) {
-        TListItem* item = form.FileList->Items()[i];
-        if (form.FileList->model()->data(form.FileList->Items().IndexOf(item)).toString() == name) {
-            item->SetSelected(true);
-            return item;
-        }
-    }
-    return nullptr;
-}
-
-// Selects the stream captioned `caption` (or of kind `kind` when the caption is empty).
-bool SelectStream(app::TMainForm& form, const QString& caption, int kind = 0)
-{
-    for (int i = 0; i < form.StreamList->Items().Count(); ++i) {
-        TListItem* item = form.StreamList->Items()[i];
-        const auto* info = streams::StreamRecord(item);
-        if (caption.isEmpty() ? info && static_cast<int>(info->Header.dwStreamId) == kind
-                              : item->Caption() == caption) {
-            item->SetSelected(true);
-            return true;
-        }
-    }
-    return false;
-}
 
 // The value of the decoded row named `field`, at any depth, or "<missing>". The first row is
 // the summary line, not a field.
@@ -86,8 +61,7 @@ private Q_SLOTS:
         test::WriteFile(dir / "a", "0123456789");
         test::WriteFile(dir / "b", "x");
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         app::TDecodedPane& pane = *form.DecodedPane;
         QVERIFY(!pane.isVisible());
         const QRect dumpAlone = form.ScrollBox1->geometry();
@@ -147,8 +121,7 @@ private Q_SLOTS:
         }
 
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         app::TDecodedPane& pane = *form.DecodedPane;
         pane.SetDecodedShown(true);
         QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("setup.exe")));
@@ -210,8 +183,7 @@ private Q_SLOTS:
         QVERIFY(image.Mount());
 
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         app::TDecodedPane& pane = *form.DecodedPane;
         pane.SetDecodedShown(true);
         QVERIFY(ShowFile(form, image.MountPoint(), QStringLiteral("wsl.txt")));
@@ -220,6 +192,11 @@ private Q_SLOTS:
         QCOMPARE(Value(pane, QStringLiteral("user.2")), QStringLiteral("\"22\""));
         QCOMPARE(Value(pane, QStringLiteral("Mode")),
             QStringLiteral("0100644 (regular file, rw-r--r--)"));
+        // The NTFS kinds are named for screen readers as well.
+        const QStringList names = test::StreamAccessibleNames(form);
+        for (const char* kind : { "Extended attributes", "Object id", "Security descriptor" })
+            QVERIFY2(names.contains(QStringLiteral("<no name>, ") + QString::fromUtf8(kind)),
+                qPrintable(names.join(u';')));
         QVERIFY(SelectStream(form, {}, 7));
         QCOMPARE(pane.Summary(), QStringLiteral("Object id"));
         QCOMPARE(Value(pane, QStringLiteral("Object id")),
@@ -230,6 +207,9 @@ private Q_SLOTS:
         QVERIFY(ShowFile(form, image.MountPoint(), QStringLiteral("dedup")));
         QVERIFY(SelectStream(form, {}, 8));
         QCOMPARE(pane.Summary(), QStringLiteral("Reparse data"));
+        QVERIFY2(
+            test::StreamAccessibleNames(form).contains(QStringLiteral("<no name>, Reparse data")),
+            qPrintable(test::StreamAccessibleNames(form).join(u';')));
         QCOMPARE(
             Value(pane, QStringLiteral("Tag")), QStringLiteral("0x80000013: deduplicated file"));
         QCOMPARE(Value(pane, QStringLiteral("Data length")), QStringLiteral("11"));

@@ -8,6 +8,7 @@
 #include "DumpView.h"
 #include "HexDump.h"
 #include "Main.h"
+#include "MainFormSupport.h"
 #include "NtfsImage.h"
 #include "StreamList.h"
 #include "TempDir.h"
@@ -82,8 +83,7 @@ private Q_SLOTS:
     void layoutIsTheFormDescriptions()
     {
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QCOMPARE(form.size(), QSize(637, 514));
         QCOMPARE(form.windowTitle(), QStringLiteral("Sondrel"));
         const struct
@@ -154,8 +154,7 @@ private Q_SLOTS:
     void pointingAtAControlShowsItsHintInTheStatusLine()
     {
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         const struct
         {
             QWidget* control;
@@ -183,8 +182,7 @@ private Q_SLOTS:
     void anExceptionFromAHandlerIsShownAndTheLoopGoesOn()
     {
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         form.SpeedButton1->OnClick = [](TObject*) { throw std::runtime_error("Disk on fire"); };
         QString shown;
         QTimer::singleShot(0, [&] {
@@ -244,8 +242,7 @@ private Q_SLOTS:
             test::WriteFile(dir / "file", std::string(length, 'x'));
         }
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         TListItem* file = ShowFolder(form, dir.Path(), QStringLiteral("file"));
         QVERIFY(file);
         file->SetSelected(true);
@@ -277,8 +274,7 @@ private Q_SLOTS:
         test::WriteFile(dir / "letters", letters);
         test::WriteFile(dir / "zeros", std::string(16777216, '\0'));
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(form.ScrollBox1);
         QVERIFY(pane && pane->textInterface());
         QAccessibleTextInterface* text = pane->textInterface();
@@ -331,8 +327,7 @@ private Q_SLOTS:
         // A link to nothing cannot be opened: its cell holds the reason, which sorts too.
         QCOMPARE(::symlink((dir / "gone").c_str(), (dir / "broken").c_str()), 0);
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         TListItem* none = ShowFolder(form, dir.Path(), QStringLiteral("none"));
         QVERIFY(none);
         QAbstractItemModelTester tester(form.FileList->model());
@@ -395,8 +390,7 @@ private Q_SLOTS:
             QVERIFY(test::SetXattr(dir / "big", name, std::string(1000, 's')));
         QCOMPARE(::symlink((dir / "gone").c_str(), (dir / "broken").c_str()), 0);
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
 
         TListItem* two = ShowFolder(form, dir.Path(), QStringLiteral("two"));
         two->SetSelected(true);
@@ -456,8 +450,7 @@ private Q_SLOTS:
             QSKIP(qPrintable(QString::fromStdString(volume.Problem())));
         {
             app::TMainForm form;
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(test::ShowForm(form));
             ShowFolder(form, volume.MountPoint(), QStringLiteral("large.txt"))->SetSelected(true);
             TListItem* big = nullptr;
             for (int i = 0; i < form.StreamList->Items().Count(); ++i)
@@ -493,8 +486,7 @@ private Q_SLOTS:
         QCOMPARE(::mkdir((dir / "inner").c_str(), 0755), 0);
         test::WriteFile(dir / "inner/file", "x");
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         TListItem* inner = ShowFolder(form, dir.Path(), QStringLiteral("inner"));
         QVERIFY(inner);
         form.FileList->setFocus();
@@ -516,8 +508,7 @@ private Q_SLOTS:
         test::WriteFile(dir / "docs/one", "x");
         QCOMPARE(::setxattr((dir / "docs/one").c_str(), "user.a", "1", 1, 0), 0);
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QCoreApplication::sendPostedEvents();
         // The window opens on the desktop, in the tree and in the combo.
         QVERIFY(form.PTShellTree1->Items().Count() > 0);
@@ -572,8 +563,7 @@ private Q_SLOTS:
         test::WriteFile(volume / "plain.txt", "no streams here\n");
         {
             app::TMainForm form;
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(test::ShowForm(form));
             TListItem* report = ShowFolder(form, volume.MountPoint(), QStringLiteral("report.txt"));
             QVERIFY(report);
             report->SetSelected(true);

@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "Main.h"
+#include "MainFormSupport.h"
 #include "Start.h"
 #include "TempDir.h"
 
@@ -78,8 +79,7 @@ private Q_SLOTS:
         test::WriteFile(report, "Quarterly figures\n");
         QVERIFY(test::SetXattr(report, "user.summary", "draft 2"));
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         form.OpenPath(report);
         QCOMPARE(form.FileList->Folder().GetPathName(), dir.Path());
         TListItem* selected = form.FileList->Selected();

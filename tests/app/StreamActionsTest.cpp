@@ -4,13 +4,18 @@
 // as another program sees it.
 
 #include "DumpGeometry.h"
+#include "FolderDropTarget.h"
 #include "HexDump.h"
 #include "Main.h"
+#include "MainFormSupport.h"
 #include "NtfsImage.h"
+#include "ShellDragDrop.h"
+#include "ShellHeld.h"
 #include "StreamList.h"
 #include "TempDir.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
@@ -19,10 +24,14 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,32 +39,10 @@
 
 using namespace sondrel;
 using namespace sondrel::framework;
+using test::SelectStream;
+using test::ShowFile;
 
 namespace {
-
-TListItem* ShowFile(app::TMainForm& form, const std::string& folder, const QString& name)
-{
-    form.FileList->Folder().SetPathName(folder);
-    for (int i = 0; i < form.FileList->Items().Count(); ++i) {
-        TListItem* item = form.FileList->Items()[i];
-        if (form.FileList->model()->data(form.FileList->Items().IndexOf(item)).toString() == name) {
-            item->SetSelected(true);
-            return item;
-        }
-    }
-    return nullptr;
-}
-
-// The stream of the listed file captioned `caption`, selected.
-TListItem* SelectStream(app::TMainForm& form, const QString& caption)
-{
-    for (int i = 0; i < form.StreamList->Items().Count(); ++i)
-        if (form.StreamList->Items()[i]->Caption() == caption) {
-            form.StreamList->Items()[i]->SetSelected(true);
-            return form.StreamList->Items()[i];
-        }
-    return nullptr;
-}
 
 QString Role(app::TMainForm& form, int row, int role)
 {
@@ -73,6 +60,12 @@ std::string Dump(const std::string& bytes, streams::DumpLine first, streams::Dum
         text += '\n';
     }
     return text;
+}
+
+QStringList Entries(const std::string& folder)
+{
+    return QDir(QString::fromStdString(folder))
+        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
 // What another program reads from the clipboard as `target`; null off X or without xclip.
@@ -118,19 +111,27 @@ private Q_SLOTS:
         QCOMPARE(::pwrite(fd, block.data(), block.size(), 4 << 20), ssize_t(block.size()));
         ::close(fd);
         QVERIFY(test::SetXattr(sparse, "user.ads", std::string(2097, 'a')));
+        // Other readable attributes make the extended-attributes stream (trusted.* as root).
+        const bool eas = ::geteuid() == 0 && test::SetXattr(sparse, "trusted.note", "t");
         test::WriteFile(dir / "large", std::string(20971520, 'l'));
 
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("sparse")));
+        // A screen reader hears the kind in each stream's name, where the eye sees the icon.
         QStringList tips;
+        const QStringList names = test::StreamAccessibleNames(form);
+        QCOMPARE(names.size(), form.StreamList->Items().Count());
         for (int row = 0; row < form.StreamList->Items().Count(); ++row) {
             tips << Role(form, row, Qt::ToolTipRole);
-            QCOMPARE(Role(form, row, Qt::AccessibleDescriptionRole), tips.back());
+            QCOMPARE(
+                names[row], Role(form, row, Qt::DisplayRole) + QStringLiteral(", ") + tips.back());
         }
         QCOMPARE(tips.front(), QStringLiteral("Security descriptor"));
-        QVERIFY(tips.contains(QStringLiteral("Named stream")));
+        QVERIFY(names.contains(QStringLiteral("ads, Named stream")));
+        if (eas)
+            QVERIFY2(
+                tips.contains(QStringLiteral("Extended attributes")), qPrintable(tips.join(u',')));
         if (tips.contains(QStringLiteral("Sparse block at 0"))) {
             QVERIFY(tips.contains(QStringLiteral("Main data")));
             QVERIFY(tips.contains(QStringLiteral("Sparse block at %1").arg(4 << 20)));
@@ -156,8 +157,7 @@ private Q_SLOTS:
             bytes[i] = static_cast<char>(i * 3);
         test::WriteFile(dir / "file", bytes);
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("file")));
         QVERIFY(SelectStream(form, QStringLiteral("<default>")));
         form.ScrollBox1->setFocus();
@@ -236,8 +236,7 @@ private Q_SLOTS:
         test::TempDir dir;
         test::WriteFile(dir / "file", std::string(64, 'm'));
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("file")));
         QVERIFY(SelectStream(form, QStringLiteral("<default>")));
         const int width = QFontMetrics(form.PaintBox1->Font().ToQFont()).horizontalAdvance(u'0');
@@ -271,6 +270,152 @@ private Q_SLOTS:
         QCOMPARE(test::ReadWholeFile(file.toStdString()), std::string(64, 'm'));
     }
 
+    // Dragged out, a stream becomes a file named after it holding all of it; dropped on one of
+    // our folders it lands beside a file of that name, never over it, and nobody is asked.
+    void aDraggedStreamArrivesAsANewFile()
+    {
+        test::TempDir dir;
+        test::WriteFile(dir / "file", "stream bytes");
+        test::TempDir target;
+        test::WriteFile(target / "file (main data)", "kept");
+        app::TMainForm form;
+        QVERIFY(test::ShowForm(form));
+        QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("file")));
+        QVERIFY(SelectStream(form, QStringLiteral("<default>")));
+        const std::unique_ptr<QMimeData> mime(form.StreamMenu().DragData());
+        QVERIFY(mime);
+        // Another file manager reads a URI list of one file.
+        const QList<QUrl> urls = mime->urls();
+        QCOMPARE(urls.size(), 1);
+        QCOMPARE(QFileInfo(urls[0].toLocalFile()).fileName(), QStringLiteral("file (main data)"));
+        QCOMPARE(test::ReadWholeFile(urls[0].toLocalFile().toStdString()), "stream bytes");
+
+        for (int drop = 0; drop < 2; ++drop) {
+            using namespace win32;
+            const shell::Held<IDataObject_NRC> data(shell::DataObjectOf(*mime));
+            QVERIFY(data.Pointer);
+            const shell::Held<IDropTarget_NRC> folder(
+                platform::FolderDropTarget::Create(target.Path(), false));
+            DWORD effect = DROPEFFECT_COPY;
+            QCOMPARE(folder.Pointer->DragEnter(data.Pointer, 0, { 0, 0 }, &effect), S_OK);
+            QCOMPARE(effect, DROPEFFECT_COPY);
+            QCOMPARE(folder.Pointer->Drop(data.Pointer, 0, { 0, 0 }, &effect), S_OK);
+        }
+        QCOMPARE(Entries(target.Path()),
+            QStringList(
+                { QStringLiteral("file (main data)"), QStringLiteral("file (main data) (copy 2)"),
+                    QStringLiteral("file (main data) (copy)") }));
+        QCOMPARE(test::ReadWholeFile(target / "file (main data)"), "kept");
+        QCOMPARE(test::ReadWholeFile(target / "file (main data) (copy)"), "stream bytes");
+        QCOMPARE(test::ReadWholeFile(target / "file (main data) (copy 2)"), "stream bytes");
+    }
+
+    // A large save shows its progress to the end; cancelled, it leaves no file of its own and
+    // the file it was to replace as it was.
+    void aLargeSaveShowsItsProgressAndACancelLeavesNothing()
+    {
+        test::TempDir dir;
+        std::string bytes(48 << 20, '\0');
+        for (std::size_t i = 0; i < bytes.size(); i += 4099)
+            bytes[i] = static_cast<char>(i / 4099);
+        test::WriteFile(dir / "big", bytes);
+        test::TempDir out;
+        test::WriteFile(out / "kept", "old");
+        app::TMainForm form;
+        QVERIFY(test::ShowForm(form));
+        QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("big")));
+        QVERIFY(SelectStream(form, QStringLiteral("<default>")));
+        form.StreamMenu().SetProgressDelay(0);
+
+        // The dialog runs the event loop while it shows: this watches it from there.
+        bool cancel = false;
+        int shown = 0;
+        int highest = -1;
+        QString label;
+        QTimer watch;
+        watch.setInterval(0);
+        connect(&watch, &QTimer::timeout, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QProgressDialog*>(window);
+                    dialog && dialog->isVisible()) {
+                    ++shown;
+                    label = dialog->labelText();
+                    highest = std::max(highest, dialog->value());
+                    if (cancel)
+                        dialog->cancel();
+                }
+        });
+        watch.start();
+        QCOMPARE(
+            form.StreamMenu().SaveChosenStream(QString::fromStdString(out / "whole")), QString());
+        QVERIFY(shown > 0);
+        QCOMPARE(label, QStringLiteral("Saving <default>..."));
+        QVERIFY2(highest > 0, qPrintable(QString::number(highest)));
+        QVERIFY(test::ReadWholeFile(out / "whole") == bytes);
+
+        cancel = true;
+        shown = 0;
+        QCOMPARE(form.StreamMenu().SaveChosenStream(QString::fromStdString(out / "new")),
+            QStringLiteral("Cancelled."));
+        QVERIFY(shown > 0);
+        QCOMPARE(form.StreamMenu().SaveChosenStream(QString::fromStdString(out / "kept")),
+            QStringLiteral("Cancelled."));
+        QCOMPARE(test::ReadWholeFile(out / "kept"), "old");
+        // Neither the new file nor a half-written replacement beside the old one is left.
+        QCOMPARE(
+            Entries(out.Path()), QStringList({ QStringLiteral("kept"), QStringLiteral("whole") }));
+    }
+
+    // Held past the view's bottom or top edge, the mouse goes on selecting: the view scrolls
+    // in bounded steps while the mouse stands still, and stops with the button.
+    void aSelectionDraggedPastTheEdgeScrolls()
+    {
+        test::TempDir dir;
+        test::WriteFile(dir / "file", std::string(65536, 'a'));
+        app::TMainForm form;
+        QVERIFY(test::ShowForm(form));
+        QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("file")));
+        QVERIFY(SelectStream(form, QStringLiteral("<default>")));
+        QList<int> positions { form.ScrollBox1->ScrollPosition() };
+        connect(form.ScrollBox1->VertScrollBar(), &QScrollBar::valueChanged,
+            [&](int value) { positions << value; });
+        const auto drag = [&](QEvent::Type type, int y, Qt::MouseButtons buttons) {
+            const QPointF at(40, y);
+            QMouseEvent event(type, at, form.PaintBox1->mapToGlobal(at),
+                type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+            QApplication::sendEvent(form.PaintBox1, &event);
+        };
+        drag(QEvent::MouseButtonPress, 20, Qt::LeftButton);
+        const std::uint64_t anchor = form.DumpPane().Selection().From;
+        // Far below the view: however far, each step is a few lines.
+        const int view = form.ScrollBox1->ClientRect().height();
+        drag(QEvent::MouseMove, view + 2000, Qt::LeftButton);
+        QTRY_VERIFY(positions.size() > 5);
+        for (int i = 1; i < positions.size(); ++i) {
+            QVERIFY(positions[i] > positions[i - 1]);
+            QVERIFY2(positions[i] - positions[i - 1] <= 12 * streams::kDumpLinePitch,
+                qPrintable(QString::number(positions[i] - positions[i - 1])));
+        }
+        QCOMPARE(form.DumpPane().Selection().From, anchor);
+        // The selection reaches the last line in view.
+        const auto bottom = static_cast<std::uint64_t>(
+            (form.ScrollBox1->ScrollPosition() + view) / streams::kDumpLinePitch * 16);
+        QVERIFY2(form.DumpPane().Selection().To + 32 >= bottom,
+            qPrintable(QStringLiteral("%1 %2").arg(form.DumpPane().Selection().To).arg(bottom)));
+        // Above the top it scrolls back up to the start, the anchor's byte still selected.
+        drag(QEvent::MouseMove, -30, Qt::LeftButton);
+        QTRY_COMPARE(form.ScrollBox1->ScrollPosition(), 0);
+        QCOMPARE(form.DumpPane().Selection().From, 0u);
+        QCOMPARE(form.DumpPane().Selection().To, anchor + 1);
+        // Released, it stays where it is.
+        drag(QEvent::MouseMove, view + 50, Qt::LeftButton);
+        QTRY_VERIFY(form.ScrollBox1->ScrollPosition() > 0);
+        drag(QEvent::MouseButtonRelease, view + 50, Qt::NoButton);
+        const int stopped = form.ScrollBox1->ScrollPosition();
+        QTest::qWait(200);
+        QCOMPARE(form.ScrollBox1->ScrollPosition(), stopped);
+    }
+
     void findsAcrossLinesBothWaysAndGoesToOffsets()
     {
         test::TempDir dir;
@@ -279,8 +424,7 @@ private Q_SLOTS:
         bytes.replace(bytes.size() - 4, 4, "TAIL");
         test::WriteFile(dir / "big", bytes);
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("big")));
         QVERIFY(SelectStream(form, QStringLiteral("<default>")));
         app::TDumpPane& pane = form.DumpPane();
@@ -317,8 +461,7 @@ private Q_SLOTS:
         test::WriteFile(dir / "file", main);
         QVERIFY(test::SetXattr(dir / "file", "user.note", "a named stream\n"));
         app::TMainForm form;
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(test::ShowForm(form));
         QVERIFY(ShowFile(form, dir.Path(), QStringLiteral("file")));
         QVERIFY(SelectStream(form, QStringLiteral("<default>")));
         // A saved stream is an ordinary new file: readable by others as the umask allows.
@@ -363,8 +506,7 @@ private Q_SLOTS:
         test::TempDir out;
         {
             app::TMainForm form;
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(test::ShowForm(form));
             QVERIFY(ShowFile(form, volume.MountPoint(), QStringLiteral("large.txt")));
             QVERIFY(SelectStream(form, QStringLiteral("big")));
             const QString error

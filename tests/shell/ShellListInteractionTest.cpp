@@ -2,8 +2,12 @@
 // going up, the key table's commands, renaming through the namespace, new folders, and the
 // refresh that change notices and device changes bring.
 
+#include "ClipboardFormats.h"
 #include "CommandUi.h"
 #include "DeviceChangeHandler.h"
+#include "Guard.h"
+#include "ShellCommands.h"
+#include "ShellErrors.h"
 #include "ShellLinks.h"
 #include "ShellList.h"
 
@@ -345,6 +349,41 @@ private Q_SLOTS:
         // A folder without a path has nowhere to put one.
         list.Folder().SetCSIDL(csidlDrives);
         QVERIFY(!list.CreateNewFolder(false));
+    }
+
+    // The folder's own commands (Ctrl+V): nothing to paste is no failure; a failure the command
+    // told the user of is not raised again; the rest raise the system's error.
+    void theFoldersCommandsRaiseWhatNobodyWasTold()
+    {
+        TListOn on(Path(QStringLiteral("sub")));
+        TPTShellList& list = on.List;
+        platform::QuietCommandUi ui;
+        platform::InstallCommandUi(&ui);
+        const framework::TAtScopeEnd uninstall([] { platform::InstallCommandUi(nullptr); });
+        const auto raised = [&](const char* verb) -> win32::HRESULT {
+            try {
+                list.DoCommandForFolder(verb);
+            } catch (const EOleSysError& error) {
+                return error.ErrorCode();
+            }
+            return win32::S_OK;
+        };
+
+        platform::ClearClipboard();
+        QCOMPARE(raised("paste"), win32::S_OK);
+        QVERIFY(ui.Told.empty());
+        // A cut whose file has gone since: the paste says so itself, and nothing is raised.
+        platform::PutOnClipboard({ { Bytes(Path(QStringLiteral("gone"))) }, true });
+        QCOMPARE(raised("paste"), win32::S_OK);
+        QVERIFY(!ui.Told.empty());
+        const std::size_t told = ui.Told.size();
+        QVERIFY(QFile::exists(Path(QStringLiteral("sub/inside.txt"))));
+        // A verb the folder's menu lacks is the invocation's failure.
+        QCOMPARE(raised("explore"), win32::E_INVALIDARG);
+        // "Computer" has no commands: the lookup's failure.
+        list.Folder().SetCSIDL(csidlDrives);
+        QCOMPARE(raised("paste"), win32::E_NOINTERFACE);
+        QCOMPARE(ui.Told.size(), told);
     }
 
     void changeNoticesAndDeviceChangesRefresh()

@@ -5,11 +5,13 @@
 #include "CommandUi.h"
 #include "ItemCommands.h"
 #include "MenuModel.h"
+#include "RemoteMount.h"
 #include "ShellAllocator.h"
 #include "ShellItems.h"
 #include "ShellTestSupport.h"
 #include "UriPath.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -205,6 +207,48 @@ TEST(Commands, ADriveWithoutATrashAsksBeforeItsItemsCrossIntoTheHomeTrash)
         << record;
 }
 
+// Every entry below `folder`, relative to it; nothing when it is absent.
+std::vector<std::string> Entries(const std::string& folder)
+{
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error))
+        found.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+TEST(Commands, AnItemOnANetworkDriveIsNeverTrashedOnlyDeletedAfterAYes)
+{
+    RemoteMount server;
+    if (!server.Usable())
+        GTEST_SKIP() << "no network drive here: " << server.Problem();
+    ScopedHome home;
+    Answering ui;
+    const std::string trash = home.Path() + "/.local/share/Trash";
+    const std::vector<std::string> before = Entries(server.Path());
+    ASSERT_EQ(before,
+        (std::vector<std::string> { "folder", "folder/inside.txt", "notes.txt", "report.txt" }));
+
+    // Asked first, naming the reason; a no leaves everything as it was, here and at home.
+    EXPECT_EQ(Invoke(MenuOf(server.Path(), { "notes.txt", "folder" }).get(), "delete"), E_ABORT);
+    ASSERT_EQ(ui.Asked.size(), 2u);
+    for (const std::string& question : ui.Asked)
+        EXPECT_NE(question.find("it is on a network drive"), std::string::npos) << question;
+    EXPECT_EQ(Entries(server.Path()), before);
+    EXPECT_EQ(ReadWholeFile(server.Path() + "/notes.txt"), "notes on the server\n");
+
+    // A yes deletes them for good: no trash on the server, no copy in the home trash.
+    ui.Yes = true;
+    ui.Asked.clear();
+    EXPECT_EQ(Invoke(MenuOf(server.Path(), { "notes.txt", "folder" }).get(), "delete"), S_OK);
+    EXPECT_EQ(ui.Asked.size(), 2u);
+    EXPECT_EQ(Entries(server.Path()), std::vector<std::string> { "report.txt" });
+    EXPECT_TRUE(Entries(trash + "/files").empty());
+    EXPECT_TRUE(Entries(trash + "/info").empty());
+    EXPECT_TRUE(ui.Told.empty()) << ui.Told.front();
+}
+
 TEST(Commands, PropertiesTellTypeOwnerModeLinkAndStreams)
 {
     Answering ui;
@@ -248,6 +292,19 @@ TEST(ClipboardFormats, EveryFormatCarriesTheBytesOfTheNames)
     EXPECT_EQ(platform::DecodeIdListArray(bytes[platform::kIdListArrayMime]),
         (std::vector<std::string> { odd, dir / "plain" }));
     EXPECT_EQ(platform::EncodeFileTransfer({ { odd }, false }).size(), 4u) << "no cut mark";
+
+    // Files made for one transfer (a stream dragged out) carry our mark, and keep it.
+    const auto made = platform::EncodeFileTransfer({ { odd }, false, true });
+    const std::map<std::string, std::string> madeBytes(made.begin(), made.end());
+    EXPECT_EQ(madeBytes.at(platform::kNewNamesMime), "1");
+    const auto get = [&](const std::map<std::string, std::string>& offer) {
+        return [&offer](const char* mime) -> std::optional<std::string> {
+            const auto found = offer.find(mime);
+            return found == offer.end() ? std::nullopt : std::optional(found->second);
+        };
+    };
+    EXPECT_TRUE(platform::DecodeFileTransfer(get(madeBytes))->NewNames);
+    EXPECT_FALSE(platform::DecodeFileTransfer(get(bytes))->NewNames);
 }
 
 TEST(ClipboardFormats, OffersAreReadInOrderOfTrustAndOnlyLocalFilesCount)
