@@ -76,7 +76,10 @@ void AppendAnsiAsWide(std::u16string& out, std::string_view bytes)
     std::size_t ascii = 0;
     while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
         ++ascii;
-    out.append(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(ascii));
+    const std::size_t at = out.size();
+    out.resize(at + ascii);
+    for (std::size_t i = 0; i < ascii; ++i)
+        out[at + i] = static_cast<char16_t>(bytes[i]);
     bytes.remove_prefix(ascii);
     while (!bytes.empty()) {
         char32_t c = 0;
