@@ -51,51 +51,10 @@ namespace {
         return at + 3;
     }
 
-    // The hex digits of a line's offset, kept as text and counted up by a line's 16 bytes: one
-    // digit changes on most lines, where writing the number out again costs a dozen steps.
-    class TOffsetText
-    {
-    public:
-        explicit TOffsetText(std::uint32_t offset) { Set(offset); }
-
-        char* Put(char* at) const
-        {
-            std::memcpy(at, m_digits, sizeof m_digits);
-            return at + m_length;
-        }
-
-        void NextLine()
-        {
-            m_offset += kDumpBytesPerLine;
-            // Sixteen more leaves the last digit as it is: count from the one before it.
-            for (int k = m_length - 2; k >= 0; --k) {
-                char& digit = m_digits[k];
-                if (digit == 'F') {
-                    digit = '0';
-                    continue;
-                }
-                digit = digit == '9' ? 'A' : static_cast<char>(digit + 1);
-                return;
-            }
-            Set(m_offset); // a digit more
-        }
-
-    private:
-        void Set(std::uint32_t offset)
-        {
-            m_offset = offset;
-            m_length = static_cast<int>(PutOffset(m_digits, offset) - m_digits);
-        }
-
-        char m_digits[8] {};
-        int m_length = 0;
-        std::uint32_t m_offset = 0;
-    };
-
     // A line of all 16 bytes, the common case, without the short line's branches.
-    char* PutFullLine(char* at, const std::uint8_t* bytes, const TOffsetText& offset)
+    char* PutFullLine(char* at, const std::uint8_t* bytes, std::uint32_t offset)
     {
-        at = offset.Put(at);
+        at = PutOffset(at, offset);
         at[0] = ' ';
         at[1] = ' ';
         at += 2;
@@ -120,7 +79,7 @@ namespace {
 std::size_t WriteDumpLine(char* line, const std::uint8_t* bytes, int count, std::uint32_t offset)
 {
     if (count == kDumpBytesPerLine)
-        return static_cast<std::size_t>(PutFullLine(line, bytes, TOffsetText(offset)) - line);
+        return static_cast<std::size_t>(PutFullLine(line, bytes, offset) - line);
     char* at = PutOffset(line, offset);
     *at++ = ' ';
     *at++ = ' ';
@@ -155,11 +114,9 @@ std::size_t WriteDumpLines(
 {
     char* at = out;
     std::size_t k = 0;
-    TOffsetText lineOffset(offset);
     for (; k + kDumpBytesPerLine <= count; k += kDumpBytesPerLine) {
-        at = PutFullLine(at, bytes + k, lineOffset);
+        at = PutFullLine(at, bytes + k, offset + static_cast<std::uint32_t>(k));
         *at++ = '\n';
-        lineOffset.NextLine();
     }
     if (k < count) {
         at += WriteDumpLine(
