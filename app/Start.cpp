@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "CommandDialogs.h"
 #include "CommandLine.h"
+#include "FirstPaint.h"
 #include "Guard.h"
 #include "LiveVolume.h"
 #include "Main.h"
@@ -53,7 +54,6 @@ int RunSondrel(int argc, char** argv)
     try {
         application.Initialize();
         application.SetTitle(QStringLiteral("Sondrel"));
-        application.setWindowIcon(SondrelIcon());
         // Wayland compositors find the window's entry, and so its icon, by this name.
         QGuiApplication::setDesktopFileName(QStringLiteral("example.vaskel.Sondrel"));
         application.SetHelpFile(QStringLiteral("SONDREL.HLP"));
@@ -62,6 +62,9 @@ int RunSondrel(int argc, char** argv)
         // Named streams over 64 KiB on ntfs-3g mounts are read whole from the volume beneath.
         image::InstallLiveVolumeReader();
         TMainForm form;
+        // The icon's SVG engine is loaded once the window shows; the first picture needs none.
+        framework::AfterFirstPaint(
+            &form, [&application] { application.setWindowIcon(SondrelIcon()); });
         application.SetMainForm(&form);
         form.show();
         if (line.Path)

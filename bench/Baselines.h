@@ -20,6 +20,11 @@ namespace sondrel::bench {
 // the name bytes and writable items, for the namespace's enumeration to agree with.
 [[nodiscard]] std::size_t ReaddirStat(const std::string& folder);
 
+// Registers `name` as a benchmark of ReaddirStat over `folder`, with `items` counted per pass
+// when it is given: the one readdir + lstat baseline the shell benchmarks compare with.
+void RegisterReaddirStat(
+    const std::string& name, const std::string& folder, std::int64_t items = 0);
+
 // Reads up to `size` bytes of `path` into `buffer` with read(2); returns how many it read.
 std::size_t ReadWholeFile(const std::string& path, std::uint8_t* buffer, std::size_t size);
 

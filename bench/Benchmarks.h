@@ -31,9 +31,10 @@ struct CounterTarget
 
 // Counting every file of `files` (WalkStreams without a sink; all in one folder) against a loop
 // making only the calls that carry the count: fstatat + listxattr, and on an ntfs-3g mount the
-// probes of its metadata.
+// probes of its metadata. On ntfs-3g also the two alternated in one benchmark (`paired`), whose
+// `ratio` counter goes into `counters`: the FUSE daemon's pace drifts between separate runs.
 void RegisterCountBenchmarks(const std::string& family, const std::vector<std::string>& files,
-    std::vector<RatioTarget>& targets);
+    std::vector<RatioTarget>& targets, std::vector<CounterTarget>& counters);
 
 // A list-mode walk of `path` (a file with one large data stream) against read(2) of its bytes.
 void RegisterListBenchmarks(

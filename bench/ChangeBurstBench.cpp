@@ -206,13 +206,7 @@ namespace {
             [folder, present](benchmark::State& state) { Refresh(state, folder, present); })
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
-        benchmark::RegisterBenchmark(baseline.c_str(),
-            [folder](benchmark::State& state) {
-                for (auto _ : state)
-                    benchmark::DoNotOptimize(ReaddirStat(folder));
-            })
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        RegisterReaddirStat(baseline, folder);
         targets.push_back({ refresh, baseline, 3.0 });
     }
 

@@ -126,13 +126,7 @@ void RegisterShellDragDropBenchmarks(const std::string& folder, int count, const
         "menu_1000/TPTShellList", [=](benchmark::State& state) { MenuOf(state, folder, 1000); })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark(baseline.c_str(),
-        [=](benchmark::State& state) {
-            for (auto _ : state)
-                benchmark::DoNotOptimize(ReaddirStat(folder));
-        })
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+    RegisterReaddirStat(baseline, folder);
     targets.push_back({ "drag_start_" + family + "/TPTShellList", baseline, 0 });
     targets.push_back({ "drag_over_" + family + "/TPTShellList", baseline, 0 });
     targets.push_back({ "menu_1000/TPTShellList", baseline, 0 });

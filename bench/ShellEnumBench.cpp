@@ -109,14 +109,21 @@ void RegisterShellEnumBenchmarks(
         })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark(baseline.c_str(),
-        [folder](benchmark::State& state) {
+    RegisterReaddirStat(baseline, folder);
+    targets.push_back({ product, baseline, 2.0 });
+}
+
+void RegisterReaddirStat(const std::string& name, const std::string& folder, std::int64_t items)
+{
+    benchmark::RegisterBenchmark(name.c_str(),
+        [folder, items](benchmark::State& state) {
             for (auto _ : state)
                 benchmark::DoNotOptimize(ReaddirStat(folder));
+            if (items > 0)
+                state.SetItemsProcessed(state.iterations() * items);
         })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    targets.push_back({ product, baseline, 2.0 });
 }
 
 } // namespace sondrel::bench

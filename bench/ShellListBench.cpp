@@ -52,14 +52,7 @@ namespace {
                 benchmark::State& state) { FillList(state, folder, empty, count); })
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
-        benchmark::RegisterBenchmark(baseline.c_str(),
-            [folder, count](benchmark::State& state) {
-                for (auto _ : state)
-                    benchmark::DoNotOptimize(ReaddirStat(folder));
-                state.SetItemsProcessed(state.iterations() * count);
-            })
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        RegisterReaddirStat(baseline, folder, count);
         targets.push_back({ product, baseline, 3.0 });
     }
 

@@ -221,13 +221,7 @@ bool RegisterShellTreeBenchmarks(
         [empty10k](benchmark::State& state) { RefreshExpanded(state, empty10k); })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark(stat.c_str(),
-        [folder](benchmark::State& state) {
-            for (auto _ : state)
-                benchmark::DoNotOptimize(ReaddirStat(folder));
-        })
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime();
+    RegisterReaddirStat(stat, folder);
     targets.push_back({ refreshed, stat, 2.0 });
 
     // Absolute: a user waits for it, and no loop does the same work.

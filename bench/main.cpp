@@ -86,7 +86,8 @@ int main(int argc, char** argv)
 
     WarmPageCache(big);
     std::vector<RatioTarget> targets;
-    RegisterCountBenchmarks("count_10000", local.Files, targets);
+    std::vector<CounterTarget> counters;
+    RegisterCountBenchmarks("count_10000", local.Files, targets, counters);
     RegisterListBenchmarks("list_16MB", big, targets);
     RegisterDumpPaintBenchmarks("dump_paint", targets);
     RegisterShellEnumBenchmarks("shell_enum_10000", data + "/many", targets);
@@ -103,13 +104,12 @@ int main(int argc, char** argv)
         "main_window_open_empty_100000", kManyEmptyFiles, targets);
     RegisterSelectDumpBenchmarks("select_dump_16MB", big, targets);
     if (!onNtfs.Files.empty())
-        RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets);
+        RegisterCountBenchmarks("ntfs3g_count_1000", onNtfs.Files, targets, counters);
     RegisterFileOpsBenchmarks(data, targets);
     RegisterStreamActionBenchmarks(data, big, targets);
     if (!RegisterShellTreeBenchmarks(data, targets, problem))
         std::fprintf(stderr, "sondrel-bench: skipping the shell tree: %s\n", problem.c_str());
 
-    std::vector<CounterTarget> counters;
     RegisterChangeBurstBenchmarks(data, targets, counters);
 
     RatioReporter reporter;

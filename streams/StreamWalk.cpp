@@ -45,7 +45,7 @@ std::string WithoutLineBreak(std::string text)
     return text;
 }
 
-bool ReadStreamHead(StreamInfo& info, HANDLE file, LPVOID* context, DWORD& why)
+bool ReadStreamHead(StreamInfo& info, HANDLE file, LPVOID* context, DWORD& why, bool wantName)
 {
     why = ERROR_SUCCESS;
     if (file == nullptr || file == INVALID_HANDLE_VALUE) {
@@ -91,17 +91,18 @@ bool ReadStreamHead(StreamInfo& info, HANDLE file, LPVOID* context, DWORD& why)
                 why = ERROR_HANDLE_EOF;
             return false;
         }
-        CutStreamName(name, read / 2, info.Name);
+        if (wantName)
+            CutStreamName(name, read / 2, info.Name);
     }
     return true;
 }
 
 bool ReadNextStream(StreamInfo& info, HANDLE file, bool countOnly, LPVOID* context,
-    std::uint64_t* loadBudget, DWORD* failure)
+    std::uint64_t* loadBudget, DWORD* failure, bool wantName)
 {
     DWORD ignored = 0;
     DWORD& why = failure ? *failure : ignored;
-    if (!ReadStreamHead(info, file, context, why))
+    if (!ReadStreamHead(info, file, context, why, wantName))
         return false;
     DWORD read = 0;
     if (countOnly) {
@@ -245,8 +246,8 @@ TWalkResult WalkItemStreams(const BytePath& path, TWalkMode mode, TStreamSink* s
     for (;;) {
         if (listMode || !info)
             info = std::make_unique<StreamInfo>();
-        if (!ReadNextStream(
-                *info, walk.File(), !listMode, walk.Context(), &loadBudget, &result.Error))
+        if (!ReadNextStream(*info, walk.File(), !listMode, walk.Context(), &loadBudget,
+                &result.Error, listMode || sink != nullptr))
             break;
         ++result.Count;
         if (!listMode) {

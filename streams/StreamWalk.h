@@ -57,14 +57,16 @@ struct TWalkResult
 // Reads the next stream into `info` (content too unless `countOnly`); false at the end of the
 // streams or when a header or name cannot be read, which `failure` tells apart (ERROR_SUCCESS
 // at the end, else the error). `loadBudget` is the content the listing may still load, lowered
-// by what this call loads.
+// by what this call loads. Without `wantName` the name is read past but not decoded (Name stays
+// empty): a count nobody looks at needs only the kinds.
 [[nodiscard]] bool ReadNextStream(StreamInfo& info, win32::HANDLE file, bool countOnly,
-    win32::LPVOID* context, std::uint64_t* loadBudget = nullptr, win32::DWORD* failure = nullptr);
+    win32::LPVOID* context, std::uint64_t* loadBudget = nullptr, win32::DWORD* failure = nullptr,
+    bool wantName = true);
 
 // Reads the next stream's header and name, leaving the position at its content; false as
 // ReadNextStream.
-[[nodiscard]] bool ReadStreamHead(
-    StreamInfo& info, win32::HANDLE file, win32::LPVOID* context, win32::DWORD& failure);
+[[nodiscard]] bool ReadStreamHead(StreamInfo& info, win32::HANDLE file, win32::LPVOID* context,
+    win32::DWORD& failure, bool wantName = true);
 
 // Skips `count` bytes of the current stream's content.
 void Skip(win32::HANDLE file, std::uint64_t count, win32::LPVOID* context);

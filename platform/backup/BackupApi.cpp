@@ -11,6 +11,7 @@
 #include "SafeOpen.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <memory>
 #include <mutex>
@@ -47,17 +48,36 @@ namespace {
     // as on Windows, rather than a wild pointer.
     std::mutex s_handlesMutex;
     std::unordered_set<const void*> s_handles;
+    // Bumped under the lock by every close: a thread's remembered handle is still live while
+    // the count it saw is unchanged, so the reads of one walk need not take the lock each time.
+    std::atomic<std::uint64_t> s_closes { 0 };
+    thread_local const void* t_lastHandle = nullptr;
+    thread_local std::uint64_t t_lastCloses = 0;
+
+    // Called with the lock held, for a handle in the live set.
+    void Remember(const void* handle)
+    {
+        t_lastHandle = handle;
+        t_lastCloses = s_closes.load(std::memory_order_relaxed);
+    }
 
     void Register(OpenHandle* handle)
     {
         std::lock_guard lock(s_handlesMutex);
         s_handles.insert(handle);
+        Remember(handle);
     }
 
     OpenHandle* FromHandle(win32::HANDLE handle)
     {
+        if (handle != nullptr && handle == t_lastHandle
+            && s_closes.load(std::memory_order_acquire) == t_lastCloses)
+            return static_cast<OpenHandle*>(handle);
         std::lock_guard lock(s_handlesMutex);
-        return s_handles.count(handle) ? static_cast<OpenHandle*>(handle) : nullptr;
+        if (!s_handles.count(handle))
+            return nullptr;
+        Remember(handle);
+        return static_cast<OpenHandle*>(handle);
     }
 
     void Fill(BackupItem& item, const struct stat& st)
@@ -223,6 +243,7 @@ BOOL CloseHandle(HANDLE handle)
             SetLastError(ERROR_INVALID_HANDLE);
             return FALSE;
         }
+        sondrel::backup::s_closes.fetch_add(1, std::memory_order_release);
     }
     delete static_cast<OpenHandle*>(handle);
     return TRUE;

@@ -79,10 +79,19 @@ bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD&
                 done = std::min<std::size_t>(n, kStreamHeaderSize - m_offset);
                 std::memcpy(out + read, fixed + m_offset, done);
             }
-            for (; done < n; ++done) {
-                const Offset at = m_offset + done - kStreamHeaderSize;
-                const char16_t unit = stream.Name[at / 2];
-                out[read + done] = static_cast<BYTE>(at % 2 ? unit >> 8 : unit & 0xFF);
+            // The name's units, little-endian; a read may begin or end inside a unit.
+            Offset at = m_offset + done - kStreamHeaderSize;
+            if (done < n && at % 2 != 0) {
+                out[read + done++] = static_cast<BYTE>(stream.Name[at / 2] >> 8);
+                ++at;
+            }
+            for (std::size_t unit = at / 2; done + 1 < n; ++unit, done += 2) {
+                out[read + done] = static_cast<BYTE>(stream.Name[unit] & 0xFF);
+                out[read + done + 1] = static_cast<BYTE>(stream.Name[unit] >> 8);
+            }
+            if (done < n) {
+                at = m_offset + done - kStreamHeaderSize;
+                out[read + done++] = static_cast<BYTE>(stream.Name[at / 2] & 0xFF);
             }
             read += n;
             m_offset += n;

@@ -24,14 +24,14 @@ std::optional<std::u16string> StreamNameFromXattr(std::string_view xattrName)
     if (IsSambaStreamXattr(xattrName))
         name = xattrName.substr(
             kSambaPrefix.size(), xattrName.size() - kSambaPrefix.size() - kSambaSuffix.size());
-    std::u16string wide = win32::AnsiToWide(name);
-    for (char16_t& c : wide)
-        if (c == u':')
-            c = u'\uFF1A';
+    // Built in place: every named stream of every counted file comes through here.
     std::u16string streamName;
-    streamName.reserve(wide.size() + 7);
+    streamName.reserve(name.size() + 7);
     streamName += u':';
-    streamName += wide;
+    win32::AppendAnsiAsWide(streamName, name);
+    for (std::size_t i = 1; i < streamName.size(); ++i)
+        if (streamName[i] == u':')
+            streamName[i] = u'\uFF1A';
     streamName += u":$DATA";
     return streamName;
 }

@@ -66,6 +66,21 @@ std::u16string AnsiToWide(std::string_view bytes)
 {
     std::u16string out;
     out.reserve(bytes.size());
+    AppendAnsiAsWide(out, bytes);
+    return out;
+}
+
+void AppendAnsiAsWide(std::u16string& out, std::string_view bytes)
+{
+    // Names are nearly always ASCII: those bytes widen as they are, without decoding.
+    std::size_t ascii = 0;
+    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
+        ++ascii;
+    const std::size_t at = out.size();
+    out.resize(at + ascii);
+    for (std::size_t i = 0; i < ascii; ++i)
+        out[at + i] = static_cast<char16_t>(bytes[i]);
+    bytes.remove_prefix(ascii);
     while (!bytes.empty()) {
         char32_t c = 0;
         std::size_t length = ValidSequence(bytes, c);
@@ -81,7 +96,6 @@ std::u16string AnsiToWide(std::string_view bytes)
         }
         bytes.remove_prefix(length);
     }
-    return out;
 }
 
 std::string WideToAnsi(std::u16string_view wide)

@@ -20,5 +20,7 @@ int WideCharToMultiByte(unsigned codePage, DWORD flags, const WCHAR* wide, int w
 
 [[nodiscard]] std::string WideToAnsi(std::u16string_view wide);
 [[nodiscard]] std::u16string AnsiToWide(std::string_view bytes);
+// The same, appended to `out`.
+void AppendAnsiAsWide(std::u16string& out, std::string_view bytes);
 
 } // namespace win32

@@ -3,6 +3,7 @@
 
 #include "Align.h"
 #include "Application.h"
+#include "FirstPaint.h"
 #include "Form.h"
 #include "Messages.h"
 #include "PaintBox.h"
@@ -197,6 +198,35 @@ private Q_SLOTS:
         paint->SetHeight(40); // shorter than the box: no scrolling, the box keeps its height
         QCOMPARE(bar->maximum(), 0);
         QCOMPARE(paint->height(), 40);
+    }
+
+    // Deferred start-up work runs once, from the loop, after the window has painted (a child's
+    // paint counts); a window gone before its first paint never runs it.
+    void workAfterFirstPaintRunsOnceAfterThePaint()
+    {
+        TForm form;
+        auto* child = new TPanel(&form);
+        child->setGeometry(0, 0, 200, 200);
+        form.resize(200, 200);
+        int runs = 0;
+        AfterFirstPaint(child, [&] { ++runs; });
+        QCoreApplication::processEvents();
+        QCOMPARE(runs, 0);
+        form.show();
+        QTRY_COMPARE(runs, 1);
+        form.repaint();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(runs, 1);
+
+        int never = 0;
+        {
+            TForm gone;
+            AfterFirstPaint(&gone, [&] { ++never; });
+        }
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(never, 0);
     }
 
     void timersAndPostedMessagesRunFromTheLoop()

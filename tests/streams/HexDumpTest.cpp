@@ -128,6 +128,34 @@ TEST(HexDump, AppendMatchesFormat)
     EXPECT_EQ(out, "prefix" + FormatDumpLine(b.data(), 4, 0x1230));
 }
 
+// The many-line writer gives the lines one at a time would, each ended by a line feed: whole
+// lines, a short last one, and across the change from four to five offset digits.
+TEST(HexDump, ManyLinesMatchSingleLines)
+{
+    std::vector<std::uint8_t> bytes(300);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7);
+    for (const std::uint32_t offset : { 0u, 0xFF80u, 0x123450u }) {
+        for (const std::size_t count : { std::size_t { 0 }, std::size_t { 1 }, std::size_t { 16 },
+                 std::size_t { 17 }, std::size_t { 200 }, std::size_t { 256 } }) {
+            std::string expected;
+            for (std::size_t k = 0; k < count; k += 16) {
+                AppendDumpLine(expected, bytes.data() + k,
+                    static_cast<int>(std::min<std::size_t>(16, count - k)),
+                    offset + static_cast<std::uint32_t>(k));
+                expected += '\n';
+            }
+            std::string written(
+                sondrel::streams::DumpLineCount(static_cast<sondrel::streams::DumpOffset>(count))
+                    * (sondrel::streams::kDumpMaxLineLength + 1),
+                '\0');
+            written.resize(
+                sondrel::streams::WriteDumpLines(written.data(), bytes.data(), count, offset));
+            EXPECT_EQ(written, expected) << "offset " << offset << ", " << count << " bytes";
+        }
+    }
+}
+
 // Every position the geometry names holds what the formatter put there, on lines of each
 // offset width and on short lines, and the text positions agree with the lines joined by
 // line feeds across the width changes.

@@ -345,7 +345,7 @@ TEST_F(StreamWalk, ReadStreamAtLoadsOnlyTheOneAsked)
 
 namespace {
 
-// Each stream a count or a headers walk passes: kind and size.
+// Each stream a count or a headers walk passes: kind, size and name.
 class Passed final : public TStreamSink
 {
 public:
@@ -358,9 +358,11 @@ public:
     {
         Kinds.push_back(info.Header.dwStreamId);
         Sizes.push_back(info.Size());
+        Names.push_back(info.Name);
     }
     std::vector<win32::DWORD> Kinds;
     std::vector<std::uint64_t> Sizes;
+    std::vector<std::u16string> Names;
 };
 
 std::size_t OpenDescriptors()
@@ -406,6 +408,8 @@ TEST_F(StreamWalk, CountHeadersAndListingFindTheSameStreams)
         for (std::size_t i = 0; i < list.Items.size(); ++i) {
             EXPECT_EQ(headers.Kinds[i], list.Items[i].Info->Header.dwStreamId) << path << i;
             EXPECT_EQ(counted.Kinds[i], headers.Kinds[i]) << path << i;
+            // A count with a sink decodes the names; only one without skips them.
+            EXPECT_EQ(counted.Names[i], list.Items[i].Info->Name) << path << i;
             EXPECT_EQ(headers.Sizes[i], list.Items[i].Info->Size()) << path << i;
         }
         EXPECT_EQ(WalkStreams(path, false, nullptr), std::to_string(count.Count));

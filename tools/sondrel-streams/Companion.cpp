@@ -351,15 +351,9 @@ namespace {
             if (got == 0)
                 break;
             streams::MarkTruncation(piece.data(), at, got, size);
-            std::size_t length = 0;
-            for (std::size_t k = 0; k < got; k += streams::kDumpBytesPerLine) {
-                const int count
-                    = static_cast<int>(std::min<std::size_t>(streams::kDumpBytesPerLine, got - k));
-                length += streams::WriteDumpLine(text.data() + length, piece.data() + k, count,
-                    static_cast<std::uint32_t>(at + k));
-                text[length++] = '\n';
-            }
-            output.Bytes(text.data(), length);
+            output.Bytes(text.data(),
+                streams::WriteDumpLines(
+                    text.data(), piece.data(), got, static_cast<std::uint32_t>(at)));
             if (got < kPiece)
                 break;
         }

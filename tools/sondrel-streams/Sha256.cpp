@@ -1,41 +1,114 @@
 #include "Sha256.h"
 
-#include <new>
-#include <openssl/evp.h>
+#include <algorithm>
+#include <bit>
+#include <cstring>
 
 namespace sondrel::tools {
 
 namespace {
-    EVP_MD_CTX* Context(void* context) { return static_cast<EVP_MD_CTX*>(context); }
+
+    constexpr std::array<std::uint32_t, 64> kRounds { 0x428a2f98, 0x71374491, 0xb5c0fbcf,
+        0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5, 0xd807aa98, 0x12835b01,
+        0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174, 0xe49b69c1,
+        0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+        0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351,
+        0x14292967, 0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb,
+        0x81c2c92e, 0x92722c85, 0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819,
+        0xd6990624, 0xf40e3585, 0x106aa070, 0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5,
+        0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3, 0x748f82ee, 0x78a5636f, 0x84c87814,
+        0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2 };
+
+    constexpr std::array<std::uint32_t, 8> kInitial { 0x6a09e667, 0xbb67ae85, 0x3c6ef372,
+        0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19 };
+
+    std::uint32_t BigEndian(const std::uint8_t* p)
+    {
+        return std::uint32_t { p[0] } << 24 | std::uint32_t { p[1] } << 16
+            | std::uint32_t { p[2] } << 8 | p[3];
+    }
+
 } // namespace
 
 TSha256::TSha256()
-    : m_context(EVP_MD_CTX_new())
+    : m_state(kInitial)
 {
-    if (!m_context || EVP_DigestInit_ex(Context(m_context), EVP_sha256(), nullptr) != 1) {
-        EVP_MD_CTX_free(Context(m_context));
-        throw std::bad_alloc();
-    }
 }
 
-TSha256::~TSha256() { EVP_MD_CTX_free(Context(m_context)); }
+void TSha256::Compress(const std::uint8_t* block)
+{
+    std::uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+        w[i] = BigEndian(block + 4 * i);
+    for (int i = 16; i < 64; ++i) {
+        const std::uint32_t s0
+            = std::rotr(w[i - 15], 7) ^ std::rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const std::uint32_t s1
+            = std::rotr(w[i - 2], 17) ^ std::rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    auto [a, b, c, d, e, f, g, h] = m_state;
+    for (int i = 0; i < 64; ++i) {
+        const std::uint32_t s1 = std::rotr(e, 6) ^ std::rotr(e, 11) ^ std::rotr(e, 25);
+        const std::uint32_t choice = (e & f) ^ (~e & g);
+        const std::uint32_t t1 = h + s1 + choice + kRounds[i] + w[i];
+        const std::uint32_t s0 = std::rotr(a, 2) ^ std::rotr(a, 13) ^ std::rotr(a, 22);
+        const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
+        const std::uint32_t t2 = s0 + majority;
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
+    }
+    const std::uint32_t worked[8] { a, b, c, d, e, f, g, h };
+    for (int i = 0; i < 8; ++i)
+        m_state[i] += worked[i];
+}
 
 void TSha256::Add(const std::uint8_t* bytes, std::size_t count)
 {
-    (void)EVP_DigestUpdate(Context(m_context), bytes, count);
+    m_length += count;
+    if (m_filled > 0) {
+        const std::size_t take = std::min(count, m_block.size() - m_filled);
+        std::memcpy(m_block.data() + m_filled, bytes, take);
+        m_filled += take;
+        bytes += take;
+        count -= take;
+        if (m_filled < m_block.size())
+            return;
+        Compress(m_block.data());
+        m_filled = 0;
+    }
+    for (; count >= m_block.size(); bytes += m_block.size(), count -= m_block.size())
+        Compress(bytes);
+    if (count > 0)
+        std::memcpy(m_block.data(), bytes, count);
+    m_filled = count;
 }
 
 std::string TSha256::Hex()
 {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    (void)EVP_DigestFinal_ex(Context(m_context), digest, &length);
+    // The padding: a one bit, zeros up to 56 bytes into a block, the length in bits.
+    const std::uint64_t bits = m_length * 8;
+    const std::uint8_t one = 0x80;
+    Add(&one, 1);
+    const std::uint8_t zero = 0;
+    while (m_filled != 56)
+        Add(&zero, 1);
+    std::uint8_t length[8];
+    for (int i = 0; i < 8; ++i)
+        length[i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    Add(length, sizeof length);
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += kDigits[digest[i] >> 4];
-        hex += kDigits[digest[i] & 0xF];
-    }
+    hex.reserve(64);
+    for (const std::uint32_t word : m_state)
+        for (int shift = 28; shift >= 0; shift -= 4)
+            hex += kDigits[(word >> shift) & 0xF];
     return hex;
 }
 

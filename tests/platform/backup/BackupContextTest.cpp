@@ -73,7 +73,7 @@ TEST(BackupContext, ByteStreamIsHeaderNameContentWithoutPadding)
     h = DecodeStreamHeader(header);
     EXPECT_EQ(h.dwStreamId, BACKUP_ALTERNATE_DATA);
     EXPECT_EQ(h.dwStreamNameSize, 16u);
-    EXPECT_EQ(whole.substr(45, 4), std::string(":\0s\0:\0$\0", 8).substr(0, 4));
+    EXPECT_EQ(whole.substr(45, 16), std::string(":\0s\0:\0$\0D\0A\0T\0A\0", 16));
     EXPECT_EQ(whole.substr(61), "ads!");
 }
 
@@ -84,6 +84,14 @@ TEST(BackupContext, ReadsMayEndAnywhere)
     for (std::size_t chunk : { 1u, 3u, 7u, 19u, 21u }) {
         BackupContext c = TwoStreams();
         EXPECT_EQ(ReadAll(c, chunk), expected) << "chunk " << chunk;
+    }
+    // A name's units go out little-endian whatever piece of a unit a read ends in.
+    const std::string name(":\0\xE9\0\x1A\xFF:\0", 8);
+    for (std::size_t chunk : { 1u, 3u, 21u, 4096u }) {
+        BackupStreams streams;
+        streams.push_back(Memory(BACKUP_ALTERNATE_DATA, "x", u":\u00E9\uFF1A:"));
+        BackupContext c(std::move(streams));
+        EXPECT_EQ(ReadAll(c, chunk).substr(kStreamHeaderSize), name + "x") << "chunk " << chunk;
     }
 }
 

@@ -277,6 +277,30 @@ TEST_F(BackupRead_, FailuresCarryWin32Codes)
     EXPECT_EQ(read, 0u);
 }
 
+// A thread remembers the handle it used last; a close on another thread must still make the
+// handle stale here, and a new handle must not pass for it.
+TEST_F(BackupRead_, AHandleClosedOnAnotherThreadIsStaleHere)
+{
+    HANDLE h = Open(m_dir.Path());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LPVOID context = nullptr;
+    BYTE b[20];
+    DWORD read = 0;
+    ASSERT_TRUE(BackupRead(h, b, 20, &read, FALSE, TRUE, &context));
+    EXPECT_TRUE(BackupRead(h, nullptr, 0, nullptr, TRUE, TRUE, &context));
+    BOOL closed = FALSE;
+    std::thread([&] { closed = CloseHandle(h); }).join();
+    ASSERT_TRUE(closed);
+    EXPECT_FALSE(BackupRead(h, b, 20, &read, FALSE, TRUE, &context));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+
+    HANDLE other = Open(m_dir.Path());
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CloseHandle(other));
+    EXPECT_FALSE(BackupRead(other, b, 20, &read, FALSE, TRUE, &context));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
 TEST_F(BackupRead_, FoldersAndSymbolicLinksAreOpenedAsWhatTheyLeadTo)
 {
     const std::string folder = m_dir / "folder";
