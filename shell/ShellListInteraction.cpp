@@ -5,6 +5,7 @@
 
 #include "CodePage.h"
 #include "Cursor.h"
+#include "EditName.h"
 #include "FileInfo.h"
 #include "Guard.h"
 #include "IdListArray.h"
@@ -20,7 +21,6 @@
 
 #include <QFile>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -351,10 +351,7 @@ bool TPTCustomShellList::edit(const QModelIndex& index, EditTrigger trigger, QEv
     m_editName.clear();
     if (!TPTCustomListView::edit(index, trigger, event))
         return false;
-    // The editor starts from the name the namespace edits, which may differ from the caption.
-    if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(index));
-        editor && !m_editName.isEmpty())
-        editor->setText(m_editName);
+    StartEditFrom(*this, index, m_editName);
     return true;
 }
 

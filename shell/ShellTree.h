@@ -199,6 +199,7 @@ protected:
     // Qt
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -261,6 +262,7 @@ private:
     Held<IDataObject_NRC> m_dropData;
     win32::DWORD m_dropKeyState = 0;
     QElapsedTimer m_lastAutoScroll;
+    QString m_editName; // the for-editing name of the node whose editing starts
     QPoint m_hoverPoint;
     QElapsedTimer m_hoverTime;
     win32::DWORD m_dropOffered = 0; // the effects the drag in progress offers

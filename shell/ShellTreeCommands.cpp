@@ -4,6 +4,7 @@
 #include "CodePage.h"
 #include "Cursor.h"
 #include "DataObjects.h"
+#include "EditName.h"
 #include "Guard.h"
 #include "IdListArray.h"
 #include "NewFolder.h"
@@ -48,7 +49,22 @@ bool TPTCustomShellTree::CanEdit(TTreeNode* node)
     TPTShTreeData* shData = GetDataFromNode(node);
     if (!shData)
         return TPTCustomTreeView::CanEdit(node);
-    return shData->GetEditable() && TPTCustomTreeView::CanEdit(node);
+    const bool allow = shData->GetEditable() && TPTCustomTreeView::CanEdit(node);
+    m_editName.clear();
+    if (allow && shData->GetParentIShf())
+        m_editName = QFile::decodeName(ShellGetFriendlyNameFromIdList(
+            shData->GetParentIShf(), shData->RelPidl(), ptfnForEditing)
+                                           .c_str());
+    return allow;
+}
+
+bool TPTCustomShellTree::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    m_editName.clear();
+    if (!TPTCustomTreeView::edit(index, trigger, event))
+        return false;
+    StartEditFrom(*this, index, m_editName);
+    return true;
 }
 
 void TPTCustomShellTree::Edit(TTreeNode* node, QString text)

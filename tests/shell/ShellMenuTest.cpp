@@ -272,10 +272,13 @@ private Q_SLOTS:
 
         tree.SetSelectedPathName(Bytes(Path(QStringLiteral("sub"))));
         QTRY_VERIFY(tree.SelectedItem() != nullptr);
+        // The edit box starts from the name the namespace edits, whatever the caption says.
+        tree.Selected()->SetText(QStringLiteral("A caption"));
         QTest::keyClick(&tree, Qt::Key_F2);
         QTRY_VERIFY(tree.IsEditing());
         auto* editor = tree.findChild<QLineEdit*>();
         QVERIFY(editor);
+        QCOMPARE(editor->text(), QStringLiteral("sub"));
         editor->setText(QStringLiteral("  renamed "));
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(QFileInfo(Path(QStringLiteral("renamed"))).isDir());
