@@ -1,6 +1,7 @@
 #include "ItemCommands.h"
 
 #include "ClipboardFormats.h"
+#include "CommandUi.h"
 #include "MenuModel.h"
 #include "ShellCommands.h"
 
@@ -225,8 +226,20 @@ HRESULT ItemCommands::InvokeCommand(CMINVOKECOMMANDINFO* info)
         offset = static_cast<UINT>(verb);
     else if (!OffsetOfVerb(info->lpVerb, offset))
         return E_INVALIDARG; // never another command in its place
-    if (FindCommand(offset) == nullptr || !Enabled(offset))
+    if (FindCommand(offset) == nullptr)
         return E_FAIL;
+    if (!Enabled(offset)) {
+        // The keys invoke the verbs that write without a menu to see them grayed in.
+        const bool writes = offset == kCut || offset == kPaste || offset == kDelete
+            || offset == kLink || offset == kRename;
+        if (writes && std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) {
+                return i.Image;
+            })) {
+            CurrentCommandUi().Tell("Disk image", kImageReadOnlyText);
+            return E_ACCESSDENIED;
+        }
+        return E_FAIL;
+    }
     const std::vector<BytePath> paths = Paths();
     switch (offset) {
     case kOpen:

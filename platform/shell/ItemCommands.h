@@ -19,9 +19,14 @@ struct CommandItem
     bool Folder = false;
     bool Trash = false; // the trash itself
     bool InTrash = false;
-    bool ReadOnly = false; // in another file system's trash: only read
+    bool ReadOnly = false; // in another file system's trash or on a disk image: only read
+    bool Image = false; // on a disk image: a verb that would write says why it cannot
     bool CanMove = true; // its folder lets it be moved or deleted
 };
+
+// What a user is told when a verb would write into a disk image.
+inline constexpr const char* kImageReadOnlyText
+    = "A disk image is opened read-only: nothing in it is changed, moved, deleted or added.";
 
 class ItemCommands final : public win32::IContextMenu_NRC
 {
