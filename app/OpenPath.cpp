@@ -56,13 +56,18 @@ bool TMainForm::OpenImage(const std::string& path)
             return false;
         throw std::runtime_error(path + ": " + drives.Error);
     }
+    ShowDrive(drives.MountPoints.front());
+    return true;
+}
+
+void TMainForm::ShowDrive(const std::string& mountPoint)
+{
     // Computer learns of the new drives as of a mount, before the tree is asked to stand on one.
     shell::PTDeviceChangeHandler()->CheckDrives();
     PTShellTree1->RefreshNodes();
     shell::TPTShellLocator folder;
-    folder.SetPathName(drives.MountPoints.front());
+    folder.SetPathName(mountPoint);
     PTShellTree1->SetSelectedFolder(&folder);
-    return true;
 }
 
 void TMainForm::OpenPath(const std::string& path)

@@ -7,6 +7,7 @@
 #include "LiveVolume.h"
 #include "Main.h"
 
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <cstdio>
@@ -62,6 +63,11 @@ int RunSondrel(int argc, char** argv)
         // Named streams over 64 KiB on ntfs-3g mounts are read whole from the volume beneath.
         image::InstallLiveVolumeReader();
         TMainForm form;
+        // "Open disk image..." in the desktop's and Computer's menus shows the drive here.
+        shell::SetShowFolderHandler([&form](const std::string& path) {
+            framework::Guarded([&] { form.ShowDrive(path); });
+        });
+        const auto forget = qScopeGuard([] { shell::SetShowFolderHandler(nullptr); });
         application.SetMainForm(&form);
         form.show();
         if (line.Path)

@@ -39,6 +39,9 @@ namespace {
             "Moves the items to the trash; with Shift, deletes them permanently.", "edit-delete" },
         Command { ItemCommands::kLink, "link", "Create &Link",
             "Makes a symbolic link to each item beside it.", "insert-link" },
+        Command { ItemCommands::kOpenImage, "openimage", "Open disk &image\u2026",
+            "Opens a disk image read-only and adds its NTFS volumes to Computer as drives.",
+            "drive-harddisk" },
         Command { ItemCommands::kRename, "rename", "Rena&me", "Renames the item.", "" },
         Command { ItemCommands::kProperties, "properties", "P&roperties",
             "Shows the item's type, size, times, owner, file system and streams.",
@@ -125,6 +128,9 @@ bool ItemCommands::Enabled(UINT offset) const
         = std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.Trash; });
     const bool allMovable = std::all_of(
         m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.CanMove; });
+    if (std::any_of(
+            m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.OpensImages; }))
+        return offset == kOpenImage && m_items.size() == 1;
     switch (offset) {
     case kOpen:
         return !anyTrash || m_items.size() == 1;
@@ -173,6 +179,13 @@ HRESULT ItemCommands::QueryContextMenu(
         entry.Separator = true;
         entries.push_back(entry);
     };
+    if (m_items.size() == 1 && m_items[0].OpensImages) {
+        if ((flags & CMF_DEFAULTONLY) == 0)
+            add(kOpenImage);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            model.Insert(indexMenu + i, std::move(entries[i]));
+        return MakeHResult(kProperties + 1);
+    }
     add(kOpen, true);
     if ((flags & CMF_DEFAULTONLY) == 0) {
         separator();
@@ -257,6 +270,8 @@ HRESULT ItemCommands::InvokeCommand(CMINVOKECOMMANDINFO* info)
     }
     case kLink:
         return LinkPaths(paths);
+    case kOpenImage:
+        return OpenChosenImage();
     case kProperties:
         return ShowPropertiesOf(paths[0]);
     default:

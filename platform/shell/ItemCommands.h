@@ -22,6 +22,8 @@ struct CommandItem
     bool ReadOnly = false; // in another file system's trash or on a disk image: only read
     bool Image = false; // on a disk image: a verb that would write says why it cannot
     bool CanMove = true; // its folder lets it be moved or deleted
+    // The desktop or Computer: its menu opens disk images, and nothing else.
+    bool OpensImages = false;
 };
 
 // What a user is told when a verb would write into a disk image.
@@ -38,6 +40,7 @@ public:
         kPaste = 3,
         kDelete = 4,
         kLink = 5,
+        kOpenImage = 6,
         kRename = 18,
         kProperties = 19,
     };

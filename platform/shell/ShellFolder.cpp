@@ -356,11 +356,22 @@ HRESULT ShellFolder::CompareIDs(LPARAM lParam, PCIDLIST first, PCIDLIST second)
     return hr;
 }
 
-HRESULT ShellFolder::CreateViewObject(HWND, REFIID, void** out)
+HRESULT ShellFolder::CreateViewObject(HWND, REFIID riid, void** out)
 {
-    if (out != nullptr)
-        *out = nullptr;
-    return E_NOINTERFACE;
+    if (out == nullptr)
+        return E_POINTER;
+    *out = nullptr;
+    // The desktop's and Computer's own menu opens disk images.
+    if (riid != IID_IContextMenu
+        || (m_location.Where != Place::Desktop && m_location.Where != Place::Computer))
+        return E_NOINTERFACE;
+    CommandItem place;
+    place.OpensImages = true;
+    place.Folder = true;
+    place.ReadOnly = true;
+    place.CanMove = false;
+    *out = static_cast<IContextMenu_NRC*>(ItemCommands::Create({ place }));
+    return S_OK;
 }
 
 HRESULT ShellFolder::GetAttributesOf(UINT count, const PCIDLIST* items, SFGAOF* inOut)
@@ -414,16 +425,21 @@ HRESULT ShellFolder::GetUIObjectOf(
         return E_NOINTERFACE;
     if (count == 0 || items == nullptr)
         return E_INVALIDARG;
-    // The commands act on file-system items and the trash; "Computer" and drives (whose
-    // folder is "Computer") have none.
+    // The commands act on file-system items, drives and the trash; "Computer" has only the
+    // opening of disk images.
     std::vector<CommandItem> targets;
     for (UINT i = 0; i < count; ++i) {
         const auto decoded = DecodeItems(items[i]);
         if (!decoded || decoded->size() != 1)
             return E_INVALIDARG;
         const auto child = Descend(m_location, decoded->front());
-        if (!child || child->Where == Place::Computer)
+        if (!child)
             return E_NOINTERFACE;
+        if (child->Where == Place::Computer) {
+            if (riid != IID_IContextMenu || count != 1)
+                return E_NOINTERFACE;
+            return CreateViewObject(nullptr, riid, out);
+        }
         CommandItem target;
         target.Path = child->Path;
         target.Trash = child->Where == Place::Trash;

@@ -283,9 +283,10 @@ TEST(ImageDrives, AVolumeMadeHereOpensAsOneDriveWithItsSystemEntries)
     ASSERT_EQ(made.Status, 0) << made.Err;
     const auto opened = platform::OpenImageDrives(image);
     ASSERT_EQ(opened.MountPoints.size(), 1u) << opened.Error;
-    EXPECT_EQ(
-        platform::FindDrive(*platform::CurrentDrives(), opened.MountPoints[0])->Label, "made.img")
-        << "a bare volume is one drive, named as its image";
+    const auto drives = platform::CurrentDrives();
+    const platform::Drive* drive = platform::FindDrive(*drives, opened.MountPoints[0]);
+    ASSERT_NE(drive, nullptr);
+    EXPECT_EQ(drive->Label, "made.img") << "a bare volume is one drive, named as its image";
     Com<IShellFolder_NRC> root = BindPath(opened.MountPoints[0]);
     ASSERT_TRUE(root);
     const auto all = Listed(root.get(), kEverything);
@@ -326,4 +327,65 @@ TEST(ImageDrives, ADamagedImageGivesItsReasonAndAnOrdinaryFileIsNoImage)
     const auto drives = platform::CurrentDrives();
     EXPECT_TRUE(std::none_of(
         drives->begin(), drives->end(), [](const platform::Drive& d) { return d.Image; }));
+}
+
+TEST(ImageDrives, TheDesktopsAndComputersMenuOpensAChosenImageAndShowsItsDrive)
+{
+    TempDir dir;
+    std::string why;
+    const std::string image = UnpackFixture(dir, why);
+    if (image.empty())
+        GTEST_SKIP() << why;
+    Telling ui;
+    Com<IShellFolder_NRC> desktop = Desktop();
+    Com<IContextMenu_NRC> own;
+    ASSERT_EQ(desktop->CreateViewObject(nullptr, IID_IContextMenu, own.outVoid()), S_OK);
+    Pidl computer = ParsePath("computer:///");
+    PCIDLIST computerList = computer.get();
+    Com<IContextMenu_NRC> ofComputer;
+    ASSERT_EQ(desktop->GetUIObjectOf(
+                  nullptr, 1, &computerList, IID_IContextMenu, nullptr, ofComputer.outVoid()),
+        S_OK);
+    Com<IDropTarget_NRC> drop;
+    EXPECT_EQ(
+        desktop->GetUIObjectOf(nullptr, 1, &computerList, IID_IDropTarget, nullptr, drop.outVoid()),
+        E_NOINTERFACE);
+
+    for (IContextMenu_NRC* menu : { own.get(), ofComputer.get() }) {
+        // The one command there: opening a disk image.
+        platform::MenuModel model;
+        ASSERT_TRUE(SUCCEEDED(menu->QueryContextMenu(&model, 0, 100, 0x7FFF, CMF_EXPLORE)));
+        ASSERT_EQ(model.Entries().size(), 1u);
+        char verb[64] = {};
+        ASSERT_EQ(menu->GetCommandString(
+                      model.Entries()[0].Id - 100, GCS_VERBA, nullptr, verb, sizeof verb),
+            S_OK);
+        EXPECT_STREQ(verb, "openimage");
+        CMINVOKECOMMANDINFO remove;
+        remove.lpVerb = "delete";
+        EXPECT_EQ(menu->InvokeCommand(&remove), E_FAIL);
+    }
+
+    CMINVOKECOMMANDINFO open;
+    open.lpVerb = "openimage";
+    open.nShow = 1;
+    EXPECT_EQ(own->InvokeCommand(&open), S_FALSE) << "a dismissed choice opens nothing";
+    EXPECT_TRUE(ui.ShownFolders.empty());
+
+    WriteFile(dir / "broken.E01", "no image at all");
+    ui.ImageChoice = dir / "broken.E01";
+    EXPECT_EQ(own->InvokeCommand(&open), E_FAIL);
+    ASSERT_EQ(ui.Told.size(), 1u);
+    EXPECT_EQ(ui.Told[0].rfind(dir / "broken.E01: ", 0), 0u) << ui.Told[0];
+    EXPECT_GT(ui.Told[0].size(), (dir / "broken.E01: ").size()) << "the reason follows";
+    EXPECT_TRUE(ui.ShownFolders.empty());
+
+    ui.ImageChoice = image;
+    EXPECT_EQ(ofComputer->InvokeCommand(&open), S_OK);
+    ASSERT_EQ(ui.ShownFolders.size(), 1u);
+    const auto drives = platform::CurrentDrives();
+    const platform::Drive* drive = platform::FindDrive(*drives, ui.ShownFolders[0]);
+    ASSERT_NE(drive, nullptr);
+    EXPECT_EQ(drive->Label, "grr.dd (1)");
+    platform::CloseImageDrives();
 }
