@@ -131,11 +131,17 @@ bool ItemCommands::Enabled(UINT offset) const
     if (std::any_of(
             m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.OpensImages; }))
         return offset == kOpenImage && m_items.size() == 1;
+    const bool anyImage
+        = std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.Image; });
     switch (offset) {
     case kOpen:
-        return !anyTrash || m_items.size() == 1;
+        // A file of an image is no file on disk for another program to open; folders open here.
+        return (!anyTrash || m_items.size() == 1)
+            && !(anyImage && std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) {
+                   return !i.Folder;
+               }));
     case kCopy:
-        return !anyTrash;
+        return !anyTrash && !anyImage;
     case kCut:
     case kDelete:
         return !anyTrash && !anyReadOnly && allMovable;
@@ -245,10 +251,10 @@ HRESULT ItemCommands::InvokeCommand(CMINVOKECOMMANDINFO* info)
         // The keys invoke the verbs that write without a menu to see them grayed in.
         const bool writes = offset == kCut || offset == kPaste || offset == kDelete
             || offset == kLink || offset == kRename;
-        if (writes && std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) {
-                return i.Image;
-            })) {
-            CurrentCommandUi().Tell("Disk image", kImageReadOnlyText);
+        const bool image = std::any_of(
+            m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.Image; });
+        if (image && (writes || offset == kCopy)) {
+            CurrentCommandUi().Tell("Disk image", writes ? kImageReadOnlyText : kImageCopyText);
             return E_ACCESSDENIED;
         }
         return E_FAIL;

@@ -26,9 +26,12 @@ struct CommandItem
     bool OpensImages = false;
 };
 
-// What a user is told when a verb would write into a disk image.
+// What a user is told when a verb would write into a disk image, or copy out of one.
 inline constexpr const char* kImageReadOnlyText
     = "A disk image is opened read-only: nothing in it is changed, moved, deleted or added.";
+inline constexpr const char* kImageCopyText
+    = "Items of a disk image are not copied as files; save a stream of one from the stream "
+      "list instead.";
 
 class ItemCommands final : public win32::IContextMenu_NRC
 {

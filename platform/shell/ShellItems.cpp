@@ -359,7 +359,8 @@ bool HasEntries(const BytePath& path)
 
 namespace {
 
-    // An item of a disk image: read and copied, never changed; hidden as its volume says.
+    // An item of a disk image: read, never changed; hidden as its volume says. Not copied or
+    // linked either: the file operations and links reach files on disk, where it is not.
     HRESULT ImageEntryAttributes(const Location& at, const Item& item, SFGAOF mask, SFGAOF& found)
     {
         backup::SourceFacts facts;
@@ -369,7 +370,7 @@ namespace {
                 return HResultFromErrno(error);
             facts.IsFolder = (item.Flags & idlist::kFlagFolder) != 0;
         }
-        found = SFGAO_FILESYSTEM | SFGAO_CANCOPY | SFGAO_CANLINK | SFGAO_READONLY;
+        found = SFGAO_FILESYSTEM | SFGAO_READONLY;
         if (facts.IsFolder) {
             found |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
             if ((mask & SFGAO_HASSUBFOLDER) && HasSubfolder(at.Path))

@@ -211,17 +211,22 @@ TEST_F(ImageDrive, RefusesEveryVerbThatWritesAndSaysWhy)
         shell->GetUIObjectOf(nullptr, 1, &fileList, IID_IContextMenu, nullptr, menu.outVoid()),
         S_OK);
     auto* commands = static_cast<platform::ItemCommands*>(menu.get());
-    EXPECT_TRUE(commands->Enabled(platform::ItemCommands::kCopy));
     EXPECT_TRUE(commands->Enabled(platform::ItemCommands::kProperties));
-    for (const char* verb : { "cut", "delete", "link", "rename" }) {
+    // The file operations would look for it on disk: no copy, no drag, no outside program.
+    EXPECT_FALSE(commands->Enabled(platform::ItemCommands::kCopy));
+    EXPECT_FALSE(commands->Enabled(platform::ItemCommands::kOpen));
+    SFGAOF offered = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
+    EXPECT_EQ(shell->GetAttributesOf(1, &fileList, &offered), S_OK);
+    EXPECT_EQ(offered, 0u);
+    for (const char* verb : { "cut", "delete", "link", "rename", "copy" }) {
         CMINVOKECOMMANDINFO info;
         info.lpVerb = verb;
         info.nShow = 1;
         EXPECT_EQ(menu->InvokeCommand(&info), E_ACCESSDENIED) << verb;
     }
-    EXPECT_EQ(ui.Told.size(), 4u);
-    EXPECT_NE(
-        ui.Told.empty() ? std::string::npos : ui.Told[0].find("read-only"), std::string::npos);
+    ASSERT_EQ(ui.Told.size(), 5u);
+    EXPECT_NE(ui.Told[0].find("read-only"), std::string::npos);
+    EXPECT_NE(ui.Told[4].find("stream list"), std::string::npos);
 
     Com<IContextMenu_NRC> folderMenu;
     ASSERT_EQ(
