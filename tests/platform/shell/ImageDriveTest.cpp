@@ -130,6 +130,15 @@ TEST_F(ImageDrive, AppearsUnderComputerNamedAfterItsImageAndBrowsesFromTheVolume
     ASSERT_TRUE(atComputer.count("grr.dd (1)")) << "the drive is listed under Computer";
     EXPECT_TRUE(atComputer.at("grr.dd (1)") & SFGAO_READONLY);
     EXPECT_FALSE(atComputer.at("grr.dd (1)") & SFGAO_DROPTARGET);
+    Com<IShellFolder2_NRC> computerDetails;
+    ASSERT_EQ(computerFolder->QueryInterface(IID_IShellFolder2, computerDetails.outVoid()), S_OK);
+    for (const Pidl& item : Enumerate(computerFolder.get(), SHCONTF_FOLDERS)) {
+        if (NameOf(computerFolder.get(), item.get(), SHGDN_INFOLDER) != "grr.dd (1)")
+            continue;
+        SHELLDETAILS type {};
+        ASSERT_EQ(computerDetails->GetDetailsOf(item.get(), 1, &type), S_OK);
+        EXPECT_EQ(TakeName(type.str), "Disk Image (read-only)");
+    }
 
     Com<IShellFolder_NRC> root = BindPath(m_drive);
     ASSERT_TRUE(root);
