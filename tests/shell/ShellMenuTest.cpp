@@ -297,6 +297,30 @@ private Q_SLOTS:
         QVERIFY(ui.ShownFolders.empty());
     }
 
+    void aRightClickBesideTheItemsOfComputerOffersToOpenADiskImage()
+    {
+        platform::QuietCommandUi ui;
+        platform::InstallCommandUi(&ui);
+        const auto uninstall = qScopeGuard([] { platform::InstallCommandUi(nullptr); });
+        TPTShellList list;
+        list.resize(400, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.Folder().SetCSIDL(csidlDrives);
+        QTRY_VERIFY(list.Items().Count() > 0);
+        list.ClearSelection();
+        QStringList offered;
+        OnPopup([&](QMenu* popup) {
+            offered = Texts(popup);
+            popup->close();
+        });
+        QTest::mouseClick(list.viewport(), Qt::RightButton, {},
+            QPoint(list.viewport()->width() - 5, list.viewport()->height() - 5));
+        QTRY_VERIFY(!offered.isEmpty());
+        QCOMPARE(offered, QStringList { QString::fromUtf8("Open disk &image\u2026") });
+        QVERIFY(!list.Busy());
+    }
+
     void theTreeRenamesWithF2AndMakesNewFoldersOnATimer()
     {
         TPTShellTree tree;

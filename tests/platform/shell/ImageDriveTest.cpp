@@ -365,6 +365,11 @@ TEST(ImageDrives, TheDesktopsAndComputersMenuOpensAChosenImageAndShowsItsDrive)
         desktop->GetUIObjectOf(nullptr, 1, &computerList, IID_IDropTarget, nullptr, drop.outVoid()),
         E_NOINTERFACE);
 
+    // Folders of files have no menu of their own.
+    Com<IShellFolder_NRC> plain = BindPath(dir.Path());
+    Com<IContextMenu_NRC> none;
+    EXPECT_EQ(plain->CreateViewObject(nullptr, IID_IContextMenu, none.outVoid()), E_NOINTERFACE);
+
     for (IContextMenu_NRC* menu : { own.get(), ofComputer.get() }) {
         // The one command there: opening a disk image.
         platform::MenuModel model;
