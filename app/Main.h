@@ -44,7 +44,13 @@ public:
 
     // Shows a folder given to the program, or a file's folder with the file selected (and so its
     // streams listed). Throws the system's message, after the path, when it cannot be opened.
+    // A disk image shows its first NTFS volume's drive under Computer.
     void OpenPath(const std::string& path);
+    // Opens `path` as a disk image and shows its first drive; false when the file is no image
+    // (nor named as one). Throws the library's reason when an image cannot be read.
+    bool OpenImage(const std::string& path);
+    // Shows a drive just added under Computer (one of a disk image).
+    void ShowDrive(const std::string& mountPoint);
 
     framework::TImageList* ImageList1;
     // The content pane's decoded view of the selected stream, above the dump.

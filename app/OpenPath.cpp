@@ -1,6 +1,8 @@
 // Opening the window on a path given to the program.
 
+#include "DeviceChangeHandler.h"
 #include "FileSystem.h"
+#include "ImageDrives.h"
 #include "Main.h"
 #include "ShListData.h"
 #include "ShellErrors.h"
@@ -10,6 +12,8 @@
 #include "Win32Error.h"
 
 #include <stdexcept>
+
+#include <sys/stat.h>
 
 namespace sondrel::app {
 
@@ -37,10 +41,41 @@ namespace {
 
 } // namespace
 
+bool TMainForm::OpenImage(const std::string& path)
+{
+    const std::string full = FromWorkingFolder(path);
+    struct stat st
+    {
+    };
+    if (::stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const platform::ImageDrives drives = platform::OpenImageDrives(full);
+    if (drives.MountPoints.empty()) {
+        // A file that is no image at all opens as a file.
+        if (!drives.Image)
+            return false;
+        throw std::runtime_error(path + ": " + drives.Error);
+    }
+    ShowDrive(drives.MountPoints.front());
+    return true;
+}
+
+void TMainForm::ShowDrive(const std::string& mountPoint)
+{
+    // Computer learns of the new drives as of a mount, before the tree is asked to stand on one.
+    shell::PTDeviceChangeHandler()->CheckDrives();
+    PTShellTree1->RefreshNodes();
+    shell::TPTShellLocator folder;
+    folder.SetPathName(mountPoint);
+    PTShellTree1->SetSelectedFolder(&folder);
+}
+
 void TMainForm::OpenPath(const std::string& path)
 {
     if (path.empty())
         CannotOpen(path, win32::HRESULT_FROM_WIN32(win32::ERROR_PATH_NOT_FOUND));
+    if (OpenImage(path))
+        return;
     shell::HeldPidl item;
     shell::HRESULT hr = shell::ShellGetIdListFromPath(FromWorkingFolder(path), item.Pointer);
     if (shell::FAILED(hr))

@@ -8,6 +8,7 @@
 #include "LiveVolume.h"
 #include "Main.h"
 
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <cstdio>
@@ -65,6 +66,11 @@ int RunSondrel(int argc, char** argv)
         // The icon's SVG engine is loaded once the window shows; the first picture needs none.
         framework::AfterFirstPaint(
             &form, [&application] { application.setWindowIcon(SondrelIcon()); });
+        // "Open disk image..." in the desktop's and Computer's menus shows the drive here.
+        shell::SetShowFolderHandler([&form](const std::string& path) {
+            framework::Guarded([&] { form.ShowDrive(path); });
+        });
+        const auto forget = qScopeGuard([] { shell::SetShowFolderHandler(nullptr); });
         application.SetMainForm(&form);
         form.show();
         if (line.Path)

@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLocale>
@@ -323,6 +325,31 @@ QDialog* MakePropertiesDialog(const platform::ItemProperties& item, QWidget* par
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
     return dialog;
+}
+
+namespace {
+
+    std::function<void(const std::string&)> s_showFolder;
+
+} // namespace
+
+std::string TShellCommandUi::ChooseImageFile()
+{
+    const QString chosen = QFileDialog::getOpenFileName(QApplication::activeWindow(),
+        QStringLiteral("Open disk image"), QString(),
+        QStringLiteral("Disk images (*.E01 *.e01 *.dd *.img *.raw *.001);;All files (*)"));
+    return chosen.isEmpty() ? std::string() : QFile::encodeName(chosen).toStdString();
+}
+
+void TShellCommandUi::ShowFolder(const BytePath& path)
+{
+    if (s_showFolder)
+        s_showFolder(path);
+}
+
+void SetShowFolderHandler(std::function<void(const std::string& path)> handler)
+{
+    s_showFolder = std::move(handler);
 }
 
 void InstallShellCommandUi()

@@ -8,6 +8,9 @@
 
 #include <QDialog>
 
+#include <functional>
+#include <string>
+
 class QLabel;
 class QProgressBar;
 class QTimer;
@@ -43,6 +46,8 @@ public:
     void Tell(const std::string& title, const std::string& text) override;
     void ShowProperties(const platform::ItemProperties& item) override;
     win32::UINT ChooseFromMenu(const platform::MenuModel& menu) override;
+    std::string ChooseImageFile() override;
+    void ShowFolder(const BytePath& path) override;
 
     // The milliseconds before the progress dialog appears, so quick operations do not flash one.
     int ShowDelay = 400;
@@ -50,6 +55,8 @@ public:
 
 // Installs the dialogs for the namespace's commands once per process (idempotent).
 void InstallShellCommandUi();
+// Who shows a folder the commands ask to see (the program's window); nothing does without one.
+void SetShowFolderHandler(std::function<void(const std::string& path)> handler);
 
 // The properties dialog of one item.
 [[nodiscard]] QDialog* MakePropertiesDialog(const platform::ItemProperties& item, QWidget* parent);

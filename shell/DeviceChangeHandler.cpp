@@ -51,6 +51,8 @@ TPTDeviceChangeHandler::TPTDeviceChangeHandler()
 
 TPTDeviceChangeHandler::~TPTDeviceChangeHandler() = default;
 
+void TPTDeviceChangeHandler::CheckDrives() { m_watch->CheckNow(); }
+
 void TPTDeviceChangeHandler::Add(TPTDeviceChangeEvent event)
 {
     m_subscribers.push_back(std::make_unique<TPTDeviceChangeEvent>(event));

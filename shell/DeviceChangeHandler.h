@@ -65,6 +65,10 @@ public:
     [[nodiscard]] bool GetEnabled() const { return m_enabled; }
     void SetEnabled(bool enabled) { m_enabled = enabled; }
 
+    // Compares the drives with those last seen and broadcasts the differences now (drives of
+    // disk images come and go without the mount table changing).
+    void CheckDrives();
+
     // The hidden window's procedure.
     void WndProc(TMessage& message);
 

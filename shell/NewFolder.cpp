@@ -1,6 +1,8 @@
 #include "NewFolder.h"
 
 #include "FileSystem.h"
+#include "ImageDrives.h"
+#include "ItemCommands.h"
 #include "TextHelpers.h"
 #include "Uptshconsts.h"
 #include "Win32Error.h"
@@ -82,6 +84,12 @@ bool PTShCreateNewFolder(const std::string& path, std::string& newName)
             return false;
         }
         folder = *current;
+    }
+    if (platform::OnImageDrive(folder)) {
+        QMessageBox::warning(QApplication::activeWindow(),
+            QGuiApplication::applicationDisplayName(),
+            QString::fromUtf8(platform::kImageReadOnlyText));
+        return false;
     }
     folder = EnsureTrailingCharDB(folder, '/');
     const std::string first = PTLoadStr(LoadLibraryString(_SNewFolder));

@@ -487,7 +487,13 @@ void TPTCustomListView::ItemContextMenu(TListItem* item, TPoint& pos, QMenu*& me
 
 void TPTCustomListView::WMContextMenu(QPoint pos, bool keyboard)
 {
-    if (m_contextMenu.MenuShown() || SelCount() == 0 || !ItemFocused())
+    if (m_contextMenu.MenuShown())
+        return;
+    if (SelCount() == 0) {
+        BackgroundContextMenu(keyboard ? TPoint { 0, 0 } : TPoint { pos.x(), pos.y() });
+        return;
+    }
+    if (!ItemFocused())
         return;
     if (keyboard)
         DoPreItemContextMenu({ 0, 0 });

@@ -113,6 +113,9 @@ protected:
     virtual void DoItemContextMenu(framework::TPoint pos);
     // Fires OnItemContextMenu.
     virtual void ItemContextMenu(framework::TListItem* item, framework::TPoint& pos, QMenu*& menu);
+    // A context menu asked for where no item is selected (`pos` in viewport coordinates): none,
+    // unless a subclass has one for the view itself.
+    virtual void BackgroundContextMenu(framework::TPoint /*pos*/) { }
     // Called once, when the window comes to exist.
     virtual void CreateWnd();
     // What the header offers, as the versions of the platform's control library count it. Qt's

@@ -111,10 +111,14 @@ HRESULT BuildShellContextMenu(HWND owner, IShellFolder_NRC* folder,
 {
     menu.Interface.Reset();
     menu.Model = {};
-    if (folder == nullptr || items.empty())
+    if (folder == nullptr)
         return E_INVALIDARG;
-    const HRESULT got = folder->GetUIObjectOf(owner, static_cast<UINT>(items.size()), items.data(),
-        IID_IContextMenu, nullptr, reinterpret_cast<void**>(menu.Interface.Out()));
+    // Without items, the folder's own menu.
+    const HRESULT got = items.empty()
+        ? folder->CreateViewObject(
+            owner, IID_IContextMenu, reinterpret_cast<void**>(menu.Interface.Out()))
+        : folder->GetUIObjectOf(owner, static_cast<UINT>(items.size()), items.data(),
+            IID_IContextMenu, nullptr, reinterpret_cast<void**>(menu.Interface.Out()));
     if (FAILED(got) || !menu.Interface)
         return FAILED(got) ? got : E_NOINTERFACE;
     const HRESULT filled = menu.Interface->QueryContextMenu(

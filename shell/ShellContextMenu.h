@@ -32,7 +32,8 @@ struct TShellContextMenu
     platform::MenuModel Model;
 };
 
-// Builds the menu `folder` offers for `items` (relative lists) with CMF `flags`. A failure of the
+// Builds the menu `folder` offers for `items` (relative lists; none: the folder's own menu) with
+// CMF `flags`. A failure of the
 // folder to give a menu is returned (no menu); a failure to fill it raises EOleSysError.
 HRESULT BuildShellContextMenu(win32::HWND owner, IShellFolder_NRC* folder,
     const std::vector<PCItemIDList>& items, win32::UINT flags, TShellContextMenu& menu);

@@ -297,6 +297,8 @@ protected:
     bool CanEdit(framework::TListItem* item) override;
     void Edit(framework::TListItem* item, QString text) override;
     void ItemContextMenu(framework::TListItem* item, framework::TPoint& pos, QMenu*& menu) override;
+    // The folder's own menu (the desktop's and Computer's: "Open disk image...").
+    void BackgroundContextMenu(framework::TPoint pos) override;
     void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
     virtual void KeyPress(int& key);
     void CreateWnd() override;

@@ -33,6 +33,12 @@ void TPTCustomShellList::ItemContextMenu(TListItem* item, framework::TPoint& pos
     }
 }
 
+void TPTCustomShellList::BackgroundContextMenu(framework::TPoint pos)
+{
+    if (HasOption(ptsloContextMenus) && !m_busy)
+        RunContextMenu({}, pos, false);
+}
+
 void TPTCustomShellList::ProcessMenuForAllSelected(framework::TPoint pos)
 {
     std::vector<HeldPidl> copies;

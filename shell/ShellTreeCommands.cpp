@@ -199,7 +199,9 @@ void TPTCustomShellTree::NodeContextMenu(TTreeNode* node, framework::TPoint& pos
     if (!HasOption(ptstoContextMenus) || m_busy)
         return;
     TPTShTreeData* shData = GetDataFromNode(node);
-    if (!shData || IdListLen(shData->GetAbsPidl()) <= 2 || !shData->GetParentIShf())
+    // The desktop, which has no parent, offers its own menu.
+    const bool root = shData && IdListLen(shData->GetAbsPidl()) <= 2;
+    if (!shData || (root ? !shData->GetThisIShf() : !shData->GetParentIShf()))
         return;
     menu = nullptr;
     ProcessMenu(node, pos);
@@ -208,15 +210,21 @@ void TPTCustomShellTree::NodeContextMenu(TTreeNode* node, framework::TPoint& pos
 void TPTCustomShellTree::ProcessMenu(TTreeNode* node, framework::TPoint pos)
 {
     TPTShTreeData* shData = GetDataFromNode(node);
-    IShellFolder_NRC* parent = shData ? shData->GetParentIShf() : nullptr;
+    if (!shData)
+        return;
+    const bool root = IdListLen(shData->GetAbsPidl()) <= 2;
+    IShellFolder_NRC* parent = root ? shData->GetThisIShf() : shData->GetParentIShf();
     if (!parent)
         return;
     m_busy = true;
     TShellContextMenu menu;
     try {
         const HeldPidl item(CopyIdList(nullptr, shData->RelPidl()));
-        if (FAILED(BuildShellContextMenu(OwnerWindow(), parent, { item.Get() },
-                CMF_EXPLORE | (ReadOnly() ? 0 : CMF_CANRENAME), menu))) {
+        std::vector<PCItemIDList> items;
+        if (!root)
+            items.push_back(item.Get());
+        if (FAILED(BuildShellContextMenu(OwnerWindow(), parent, items,
+                CMF_EXPLORE | (ReadOnly() || root ? 0 : CMF_CANRENAME), menu))) {
             m_busy = false;
             return;
         }

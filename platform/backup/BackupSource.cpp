@@ -78,6 +78,15 @@ std::optional<WholeStream> ReadFromNtfsVolume(
     return reader(path, device, name);
 }
 
+std::optional<int> SourceStat(const std::string& path, SourceFacts& facts)
+{
+    std::string inside;
+    const auto source = SourceFor(path, inside);
+    if (!source)
+        return std::nullopt;
+    return source->Stat(inside, facts);
+}
+
 int ReadFolderEntries(const std::string& path, std::vector<platform::DirectoryEntry>& entries)
 {
     std::string inside;

@@ -25,6 +25,15 @@ public:
     [[nodiscard]] virtual CollectedStreams Collect(bool processSecurity) = 0;
 };
 
+// What a listing shows of one item of a source, without reading its streams.
+struct SourceFacts
+{
+    bool IsFolder = false;
+    Offset Size = 0; // of the unnamed data
+    std::int64_t Modified = 0; // seconds since 1970
+    std::uint32_t Attributes = 0; // the volume's FILE_ATTRIBUTE_* bits (read-only, hidden, system)
+};
+
 class BackupSource
 {
 public:
@@ -38,6 +47,8 @@ public:
     [[nodiscard]] virtual int ReadFolder(
         const std::string& path, std::vector<platform::DirectoryEntry>& entries)
         = 0;
+    // The facts of `path`; 0 or an errno.
+    [[nodiscard]] virtual int Stat(const std::string& path, SourceFacts& facts) = 0;
 };
 
 // Paths equal to `prefix` or below it ("prefix/...") are served by `source` from now on; an
@@ -64,6 +75,9 @@ using NtfsVolumeReader = std::function<std::optional<WholeStream>(
 void InstallNtfsVolumeReader(NtfsVolumeReader reader);
 [[nodiscard]] std::optional<WholeStream> ReadFromNtfsVolume(
     const std::string& path, std::uint64_t device, const std::u16string& name);
+
+// The facts of `path` from the source that serves it: empty for files on disk, else 0 or an errno.
+[[nodiscard]] std::optional<int> SourceStat(const std::string& path, SourceFacts& facts);
 
 // The entries of the folder `path`, from its source or from the disk; 0 or an errno.
 [[nodiscard]] int ReadFolderEntries(

@@ -3,6 +3,7 @@
 #include "NtfsItemStreams.h"
 #include "NtfsLibrary.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -108,6 +109,27 @@ int NtfsSource::ReadFolder(const std::string& path, std::vector<platform::Direct
     }
     ntfs_inode_close(inode);
     return error;
+}
+
+int NtfsSource::Stat(const std::string& path, backup::SourceFacts& facts)
+{
+    std::lock_guard lock(m_volume->Lock());
+    ntfs_inode* inode = OpenPath(m_volume->Volume(), path);
+    if (inode == nullptr)
+        return errno;
+    facts.IsFolder = (inode->mrec->flags & MFT_RECORD_IS_DIRECTORY) != 0;
+    facts.Attributes = le32_to_cpu(inode->flags);
+    facts.Modified = ntfs2timespec(inode->last_data_change_time).tv_sec;
+    facts.Size = 0;
+    if (!facts.IsFolder) {
+        // The size the index keeps may be stale; the data attribute's own is not.
+        if (ntfs_attr* data = ntfs_attr_open(inode, AT_DATA, AT_UNNAMED, 0)) {
+            facts.Size = static_cast<backup::Offset>(std::max<s64>(0, data->data_size));
+            ntfs_attr_close(data);
+        }
+    }
+    ntfs_inode_close(inode);
+    return 0;
 }
 
 std::shared_ptr<NtfsSource> OpenImageVolume(

@@ -20,6 +20,7 @@ public:
         std::shared_ptr<backup::SourceItem>& item) override;
     [[nodiscard]] int ReadFolder(
         const std::string& path, std::vector<platform::DirectoryEntry>& entries) override;
+    [[nodiscard]] int Stat(const std::string& path, backup::SourceFacts& facts) override;
 
 private:
     std::shared_ptr<NtfsVolume> m_volume;

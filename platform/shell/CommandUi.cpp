@@ -33,6 +33,10 @@ win32::UINT QuietCommandUi::ChooseFromMenu(const MenuModel& menu)
     return MenuChoice;
 }
 
+std::string QuietCommandUi::ChooseImageFile() { return ImageChoice; }
+
+void QuietCommandUi::ShowFolder(const BytePath& path) { ShownFolders.push_back(path); }
+
 fileops::Answer<fileops::ClashAction> QuietCommandUi::OnClash(const fileops::Clash& /*clash*/)
 {
     return { fileops::ClashAction::Skip };

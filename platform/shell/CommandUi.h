@@ -31,6 +31,10 @@ public:
     virtual void ShowProperties(const ItemProperties& item) = 0;
     // A menu at the pointer; the chosen entry's id, or 0 when it was dismissed.
     virtual win32::UINT ChooseFromMenu(const MenuModel& menu) = 0;
+    // A disk image file chosen to open, or "" when the choice was dismissed.
+    virtual std::string ChooseImageFile() = 0;
+    // Shows the folder at `path` (a drive just added, say) where the user works.
+    virtual void ShowFolder(const BytePath& path) = 0;
 };
 
 class QuietCommandUi : public CommandUi, public fileops::Questions
@@ -41,6 +45,8 @@ public:
     void Tell(const std::string& title, const std::string& text) override;
     void ShowProperties(const ItemProperties& item) override;
     win32::UINT ChooseFromMenu(const MenuModel& menu) override;
+    std::string ChooseImageFile() override;
+    void ShowFolder(const BytePath& path) override;
 
     fileops::Answer<fileops::ClashAction> OnClash(const fileops::Clash& clash) override;
     fileops::Answer<fileops::LossAction> OnStreamsLost(const BytePath& source,
@@ -54,6 +60,9 @@ public:
     // The answer ChooseFromMenu gives (dismissed unless set), and the menus it was shown.
     win32::UINT MenuChoice = 0;
     std::vector<MenuModel> Menus;
+    // The file ChooseImageFile gives (dismissed unless set), and the folders it was asked to show.
+    std::string ImageChoice;
+    std::vector<BytePath> ShownFolders;
 };
 
 // Installs `ui` for the commands (null: the quiet one again).

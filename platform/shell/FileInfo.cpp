@@ -38,7 +38,7 @@ namespace {
         struct stat st
         {
         };
-        if (::lstat(subject.At.Path.c_str(), &st) != 0) {
+        if (StatPath(subject.At.Path, st) != 0) {
             subject.Exists = false;
             subject.Folder = (subject.At.Flags & idlist::kFlagFolder) != 0;
             return;

@@ -74,7 +74,7 @@ std::string TypeText(const Location& at, std::string_view name)
         text = EntryType({}, true, false).Comment;
         break;
     case Place::Drive:
-        text = DriveTypeText(at.DriveType);
+        text = at.Image ? QStringLiteral("Disk Image (read-only)") : DriveTypeText(at.DriveType);
         break;
     case Place::Entry:
         text = EntryType(

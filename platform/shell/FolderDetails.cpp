@@ -51,7 +51,7 @@ namespace {
         struct stat st
         {
         };
-        if (::stat(path.c_str(), &st) != 0 && ::lstat(path.c_str(), &st) != 0)
+        if (StatPath(path, st, true) != 0 && StatPath(path, st) != 0)
             return facts;
         facts.Exists = true;
         facts.Folder = S_ISDIR(st.st_mode);

@@ -1,6 +1,7 @@
 #include "ItemCommands.h"
 
 #include "ClipboardFormats.h"
+#include "CommandUi.h"
 #include "MenuModel.h"
 #include "ShellCommands.h"
 
@@ -38,6 +39,9 @@ namespace {
             "Moves the items to the trash; with Shift, deletes them permanently.", "edit-delete" },
         Command { ItemCommands::kLink, "link", "Create &Link",
             "Makes a symbolic link to each item beside it.", "insert-link" },
+        Command { ItemCommands::kOpenImage, "openimage", "Open disk &image\u2026",
+            "Opens a disk image read-only and adds its NTFS volumes to Computer as drives.",
+            "drive-harddisk" },
         Command { ItemCommands::kRename, "rename", "Rena&me", "Renames the item.", "" },
         Command { ItemCommands::kProperties, "properties", "P&roperties",
             "Shows the item's type, size, times, owner, file system and streams.",
@@ -124,11 +128,20 @@ bool ItemCommands::Enabled(UINT offset) const
         = std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.Trash; });
     const bool allMovable = std::all_of(
         m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.CanMove; });
+    if (std::any_of(
+            m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.OpensImages; }))
+        return offset == kOpenImage && m_items.size() == 1;
+    const bool anyImage
+        = std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.Image; });
     switch (offset) {
     case kOpen:
-        return !anyTrash || m_items.size() == 1;
+        // A file of an image is no file on disk for another program to open; folders open here.
+        return (!anyTrash || m_items.size() == 1)
+            && !(anyImage && std::any_of(m_items.begin(), m_items.end(), [](const CommandItem& i) {
+                   return !i.Folder;
+               }));
     case kCopy:
-        return !anyTrash;
+        return !anyTrash && !anyImage;
     case kCut:
     case kDelete:
         return !anyTrash && !anyReadOnly && allMovable;
@@ -172,6 +185,13 @@ HRESULT ItemCommands::QueryContextMenu(
         entry.Separator = true;
         entries.push_back(entry);
     };
+    if (m_items.size() == 1 && m_items[0].OpensImages) {
+        if ((flags & CMF_DEFAULTONLY) == 0)
+            add(kOpenImage);
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            model.Insert(indexMenu + i, std::move(entries[i]));
+        return MakeHResult(kProperties + 1);
+    }
     add(kOpen, true);
     if ((flags & CMF_DEFAULTONLY) == 0) {
         separator();
@@ -227,9 +247,20 @@ HRESULT ItemCommands::InvokeCommand(CMINVOKECOMMANDINFO* info)
         return E_INVALIDARG; // never another command in its place
     if (FindCommand(offset) == nullptr)
         return E_FAIL;
-    // Nothing on the clipboard to paste is no failure: PasteInto answers S_FALSE for it.
-    if (offset == kPaste ? !PasteTarget() : !Enabled(offset))
-        return E_FAIL;
+    if (!Enabled(offset)) {
+        // The keys invoke the verbs that write without a menu to see them grayed in.
+        const bool writes = offset == kCut || offset == kPaste || offset == kDelete
+            || offset == kLink || offset == kRename;
+        const bool image = std::any_of(
+            m_items.begin(), m_items.end(), [](const CommandItem& i) { return i.Image; });
+        if (image && (writes || offset == kCopy)) {
+            CurrentCommandUi().Tell("Disk image", writes ? kImageReadOnlyText : kImageCopyText);
+            return E_ACCESSDENIED;
+        }
+        // Nothing on the clipboard to paste is no failure: PasteInto answers S_FALSE for it.
+        if (offset != kPaste || !PasteTarget())
+            return E_FAIL;
+    }
     const std::vector<BytePath> paths = Paths();
     switch (offset) {
     case kOpen:
@@ -247,6 +278,8 @@ HRESULT ItemCommands::InvokeCommand(CMINVOKECOMMANDINFO* info)
     }
     case kLink:
         return LinkPaths(paths);
+    case kOpenImage:
+        return OpenChosenImage();
     case kProperties:
         return ShowPropertiesOf(paths[0]);
     default:

@@ -19,9 +19,19 @@ struct CommandItem
     bool Folder = false;
     bool Trash = false; // the trash itself
     bool InTrash = false;
-    bool ReadOnly = false; // in another file system's trash: only read
+    bool ReadOnly = false; // in another file system's trash or on a disk image: only read
+    bool Image = false; // on a disk image: a verb that would write says why it cannot
     bool CanMove = true; // its folder lets it be moved or deleted
+    // The desktop or Computer: its menu opens disk images, and nothing else.
+    bool OpensImages = false;
 };
+
+// What a user is told when a verb would write into a disk image, or copy out of one.
+inline constexpr const char* kImageReadOnlyText
+    = "A disk image is opened read-only: nothing in it is changed, moved, deleted or added.";
+inline constexpr const char* kImageCopyText
+    = "Items of a disk image are not copied as files; save a stream of one from the stream "
+      "list instead.";
 
 class ItemCommands final : public win32::IContextMenu_NRC
 {
@@ -33,6 +43,7 @@ public:
         kPaste = 3,
         kDelete = 4,
         kLink = 5,
+        kOpenImage = 6,
         kRename = 18,
         kProperties = 19,
     };

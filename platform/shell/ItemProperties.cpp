@@ -4,6 +4,7 @@
 #include "FileTypes.h"
 #include "MountTable.h"
 #include "ShellEnvironment.h"
+#include "ShellItems.h"
 #include "Win32Error.h"
 
 #include <cerrno>
@@ -105,8 +106,8 @@ ItemProperties GatherProperties(const BytePath& path)
     struct stat st
     {
     };
-    if (::lstat(path.c_str(), &st) != 0) {
-        item.Error = win32::SystemMessageText(win32::Win32ErrorFromErrno(errno));
+    if (const int error = StatPath(path, st); error != 0) {
+        item.Error = win32::SystemMessageText(win32::Win32ErrorFromErrno(error));
         return item;
     }
     item.Link = S_ISLNK(st.st_mode);

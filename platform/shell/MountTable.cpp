@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <mutex>
 #include <poll.h>
 
@@ -179,13 +180,39 @@ DriveList ParseMountInfo(std::string_view table)
     return drives;
 }
 
+namespace {
+
+    std::mutex s_imageMutex;
+    DriveList s_imageDrives;
+    std::atomic<unsigned> s_imageGeneration { 0 };
+
+} // namespace
+
+void AddImageDrive(Drive drive)
+{
+    std::lock_guard lock(s_imageMutex);
+    drive.Image = true;
+    drive.ReadOnly = true;
+    std::erase_if(s_imageDrives, [&](const Drive& d) { return d.MountPoint == drive.MountPoint; });
+    s_imageDrives.push_back(std::move(drive));
+    ++s_imageGeneration;
+}
+
+void RemoveImageDrive(std::string_view mountPoint)
+{
+    std::lock_guard lock(s_imageMutex);
+    std::erase_if(s_imageDrives, [&](const Drive& d) { return d.MountPoint == mountPoint; });
+    ++s_imageGeneration;
+}
+
 std::shared_ptr<const DriveList> CurrentDrives()
 {
     static std::mutex mutex;
     static std::shared_ptr<const DriveList> drives;
+    static unsigned imageGeneration = 0;
     static const int table = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
     std::lock_guard lock(mutex);
-    bool changed = drives == nullptr;
+    bool changed = drives == nullptr || imageGeneration != s_imageGeneration;
     if (table >= 0) {
         pollfd event { table, POLLPRI, 0 };
         if (::poll(&event, 1, 0) > 0 && (event.revents & (POLLPRI | POLLERR))) {
@@ -198,8 +225,13 @@ std::shared_ptr<const DriveList> CurrentDrives()
     } else {
         changed = true;
     }
-    if (changed)
-        drives = std::make_shared<const DriveList>(ReadDrives());
+    if (changed) {
+        DriveList list = ReadDrives();
+        std::lock_guard images(s_imageMutex);
+        imageGeneration = s_imageGeneration;
+        list.insert(list.end(), s_imageDrives.begin(), s_imageDrives.end());
+        drives = std::make_shared<const DriveList>(std::move(list));
+    }
     return drives;
 }
 

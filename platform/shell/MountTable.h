@@ -21,6 +21,10 @@ struct Drive
     std::string Device; // "major:minor"
     win32::UINT Type = win32::DRIVE_FIXED;
     bool ReadOnly = false;
+    // A volume of a disk image, served by a registered backup source under MountPoint (which is
+    // no path on disk), shown as Label.
+    bool Image = false;
+    std::string Label;
 };
 
 using DriveList = std::vector<Drive>;
@@ -32,6 +36,11 @@ using DriveList = std::vector<Drive>;
 // The drives mounted now. Re-read only when the mount table has changed since the last call
 // (its POLLPRI), so callers may ask often. Safe from any thread.
 [[nodiscard]] std::shared_ptr<const DriveList> CurrentDrives();
+
+// Drives of disk images join those mounted, after them in the order they were added; a drive of
+// the same mount point replaces the earlier. Safe from any thread.
+void AddImageDrive(Drive drive);
+void RemoveImageDrive(std::string_view mountPoint);
 
 // The drive whose mount point is the longest whole-component prefix of the absolute, normalized
 // `path`; null when none is (never for a list that holds "/").

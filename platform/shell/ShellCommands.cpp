@@ -3,6 +3,7 @@
 #include "CommandUi.h"
 #include "DeleteTree.h"
 #include "Directory.h"
+#include "ImageDrives.h"
 #include "ShellEnvironment.h"
 #include "ShellExecute.h"
 #include "ShellItems.h"
@@ -286,6 +287,21 @@ win32::HRESULT LinkPaths(const std::vector<BytePath>& paths, const BytePath& int
 win32::HRESULT ShowPropertiesOf(const BytePath& path)
 {
     CurrentCommandUi().ShowProperties(GatherProperties(path));
+    return win32::S_OK;
+}
+
+win32::HRESULT OpenChosenImage()
+{
+    CommandUi& ui = CurrentCommandUi();
+    const std::string path = ui.ChooseImageFile();
+    if (path.empty())
+        return win32::S_FALSE;
+    const ImageDrives drives = OpenImageDrives(path);
+    if (drives.MountPoints.empty()) {
+        ui.Tell("Open disk image", path + ": " + drives.Error);
+        return win32::E_FAIL;
+    }
+    ui.ShowFolder(drives.MountPoints.front());
     return win32::S_OK;
 }
 

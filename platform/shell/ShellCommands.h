@@ -32,5 +32,8 @@ inline constexpr win32::HRESULT E_REPORTED = win32::MakeHResult(0xA0040001);
 [[nodiscard]] win32::HRESULT LinkPaths(
     const std::vector<BytePath>& paths, const BytePath& into = {});
 [[nodiscard]] win32::HRESULT ShowPropertiesOf(const BytePath& path);
+// Asks for a disk image, adds its drives to Computer and shows the first; tells why when the
+// image cannot be read. S_FALSE when the choice was dismissed.
+[[nodiscard]] win32::HRESULT OpenChosenImage();
 
 } // namespace sondrel::platform

@@ -1,9 +1,11 @@
 #include "ShellFolder.h"
 
+#include "BackupSource.h"
 #include "CodePage.h"
 #include "Directory.h"
 #include "FolderDetails.h"
 #include "FolderDropTarget.h"
+#include "ImageDrives.h"
 #include "ItemCommands.h"
 #include "Launcher.h"
 #include "MountTable.h"
@@ -42,24 +44,33 @@ namespace {
             listing.Add(idlist::EncodeItem(Kind::Drive, 0, drive.MountPoint));
     }
 
+    // Whether the volume of an image marks the entry hidden.
+    bool HiddenOnImage(const BytePath& folder, const DirectoryEntry& entry)
+    {
+        backup::SourceFacts facts;
+        return backup::SourceStat(JoinPath(folder, entry.Name), facts).value_or(ENOENT) == 0
+            && (facts.Attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    }
+
     // The files of `folder`: names exactly as the file system holds them. `otherTrash` lists
     // the folder as the files of a trash of another file system.
     HRESULT ListEntries(
         const BytePath& folder, SHCONTF flags, Listing& listing, bool otherTrash = false)
     {
         std::vector<DirectoryEntry> entries;
-        const int error = ReadDirectory(folder, entries);
+        const int error = backup::ReadFolderEntries(folder, entries);
         if (error != 0 && entries.empty())
             return HResultFromErrno(error);
         if (error != 0)
             listing.EndResult = HResultFromErrno(error);
         const bool hidden = (flags & SHCONTF_INCLUDEHIDDEN) != 0;
+        const bool image = OnImageDrive(folder);
         const bool folders = (flags & SHCONTF_FOLDERS) != 0;
         const bool files = (flags & SHCONTF_NONFOLDERS) != 0;
         listing.Offsets.reserve(entries.size());
         listing.Items.reserve(entries.size() * 24);
         for (const DirectoryEntry& entry : entries) {
-            if (!hidden && entry.Name.front() == '.')
+            if (!hidden && (entry.Name.front() == '.' || (image && HiddenOnImage(folder, entry))))
                 continue;
             std::uint8_t itemFlags = entry.IsFolder ? idlist::kFlagFolder : 0;
             if (entry.IsLink) {
@@ -162,8 +173,8 @@ HRESULT ShellFolder::BindPrefix(
         struct stat st
         {
         };
-        if (::stat(at.Path.c_str(), &st) != 0)
-            return HResultFromErrno(errno);
+        if (const int error = StatPath(at.Path, st, true); error != 0)
+            return HResultFromErrno(error);
         if (!S_ISDIR(st.st_mode))
             return HRESULT_FROM_WIN32(ERROR_DIRECTORY);
     }
@@ -345,11 +356,22 @@ HRESULT ShellFolder::CompareIDs(LPARAM lParam, PCIDLIST first, PCIDLIST second)
     return hr;
 }
 
-HRESULT ShellFolder::CreateViewObject(HWND, REFIID, void** out)
+HRESULT ShellFolder::CreateViewObject(HWND, REFIID riid, void** out)
 {
-    if (out != nullptr)
-        *out = nullptr;
-    return E_NOINTERFACE;
+    if (out == nullptr)
+        return E_POINTER;
+    *out = nullptr;
+    // The desktop's and Computer's own menu opens disk images.
+    if (riid != IID_IContextMenu
+        || (m_location.Where != Place::Desktop && m_location.Where != Place::Computer))
+        return E_NOINTERFACE;
+    CommandItem place;
+    place.OpensImages = true;
+    place.Folder = true;
+    place.ReadOnly = true;
+    place.CanMove = false;
+    *out = static_cast<IContextMenu_NRC*>(ItemCommands::Create({ place }));
+    return S_OK;
 }
 
 HRESULT ShellFolder::GetAttributesOf(UINT count, const PCIDLIST* items, SFGAOF* inOut)
@@ -403,23 +425,29 @@ HRESULT ShellFolder::GetUIObjectOf(
         return E_NOINTERFACE;
     if (count == 0 || items == nullptr)
         return E_INVALIDARG;
-    // The commands act on file-system items and the trash; "Computer" and drives (whose
-    // folder is "Computer") have none.
+    // The commands act on file-system items, drives and the trash; "Computer" has only the
+    // opening of disk images.
     std::vector<CommandItem> targets;
     for (UINT i = 0; i < count; ++i) {
         const auto decoded = DecodeItems(items[i]);
         if (!decoded || decoded->size() != 1)
             return E_INVALIDARG;
         const auto child = Descend(m_location, decoded->front());
-        if (!child || child->Where == Place::Computer)
+        if (!child)
             return E_NOINTERFACE;
+        if (child->Where == Place::Computer) {
+            if (riid != IID_IContextMenu || count != 1)
+                return E_NOINTERFACE;
+            return CreateViewObject(nullptr, riid, out);
+        }
         CommandItem target;
         target.Path = child->Path;
         target.Trash = child->Where == Place::Trash;
         target.Folder = target.Trash || child->Where == Place::Home || child->Where == Place::Drive
             || (decoded->front().Flags & idlist::kFlagFolder) != 0;
         target.InTrash = m_location.InTrash;
-        target.ReadOnly = child->OtherTrash;
+        target.ReadOnly = child->OtherTrash || child->Image;
+        target.Image = child->Image;
         // Home, drives and the trash stay where they are; entries as their folder allows.
         target.CanMove = child->Where == Place::Entry && Permissions().Writable;
         targets.push_back(std::move(target));
@@ -494,7 +522,7 @@ HRESULT ShellFolder::SetNameOf(
     if ((item.ItemKind != Kind::Entry && item.ItemKind != Kind::TrashEntry)
         || m_location.Where == Place::Computer)
         return E_INVALIDARG;
-    if (m_location.InTrash)
+    if (m_location.InTrash || m_location.Image)
         return E_ACCESSDENIED;
     const std::string newName = WideToAnsi(std::u16string_view(name, WideLength(name)));
     if (!idlist::IsValidEntryName(newName))

@@ -1,6 +1,8 @@
 #include "ShellItems.h"
 
+#include "BackupSource.h"
 #include "CodePage.h"
+#include "ImageDrives.h"
 #include "MountTable.h"
 #include "RecentStat.h"
 #include "ShellAllocator.h"
@@ -94,6 +96,7 @@ std::optional<Location> Descend(const Location& parent, const Item& item)
     Location child;
     child.InTrash = parent.InTrash;
     child.OtherTrash = parent.OtherTrash;
+    child.Image = parent.Image;
     child.Flags = item.Flags;
     switch (item.ItemKind) {
     case Kind::Home:
@@ -121,6 +124,7 @@ std::optional<Location> Descend(const Location& parent, const Item& item)
         if (const Drive* drive = DriveAt(item.Payload, keep)) {
             child.DriveType = drive->Type;
             child.ReadOnlyDrive = drive->ReadOnly;
+            child.Image = drive->Image;
         }
         return child;
     }
@@ -162,6 +166,22 @@ std::optional<Location> ResolveAbsolute(PCIDLIST list)
     return at;
 }
 
+int StatPath(const BytePath& path, struct stat& st, bool follow)
+{
+    backup::SourceFacts facts;
+    if (const auto served = backup::SourceStat(path, facts)) {
+        if (*served != 0)
+            return *served;
+        st = {};
+        st.st_mode = facts.IsFolder ? S_IFDIR | 0555 : S_IFREG | 0444;
+        st.st_nlink = 1; // no count of sub-folders: HasSubfolder lists the folder
+        st.st_size = static_cast<off_t>(facts.Size);
+        st.st_mtim.tv_sec = facts.Modified;
+        return 0;
+    }
+    return (follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) == 0 ? 0 : errno;
+}
+
 std::uint8_t EntryFlags(const BytePath& path, const struct stat& linkStat)
 {
     if (S_ISDIR(linkStat.st_mode))
@@ -193,8 +213,8 @@ namespace {
             struct stat st
             {
             };
-            if (::lstat(base.c_str(), &st) != 0)
-                return HResultFromErrno(errno);
+            if (const int error = StatPath(base, st); error != 0)
+                return HResultFromErrno(error);
             const std::string item = idlist::EncodeItem(Kind::Entry, EntryFlags(base, st), name);
             if (item.empty())
                 return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
@@ -220,8 +240,8 @@ HRESULT ParseAbsolutePath(std::string_view path, std::string& items)
     struct stat st
     {
     };
-    if (::stat(drive->MountPoint.c_str(), &st) != 0)
-        return HResultFromErrno(errno);
+    if (const int error = StatPath(drive->MountPoint, st, true); error != 0)
+        return HResultFromErrno(error);
     items = idlist::EncodeItem(Kind::Computer, 0, {});
     items += idlist::EncodeItem(Kind::Drive, 0, drive->MountPoint);
     const std::string_view rest = std::string_view(normal).substr(
@@ -251,7 +271,7 @@ FolderPermissions PermissionsOf(const BytePath& folder)
     struct stat st
     {
     };
-    if (::stat(folder.c_str(), &st) != 0)
+    if (::stat(folder.c_str(), &st) != 0 || OnImageDrive(folder))
         return permissions;
     // The effective user counts, as for the rename itself.
     permissions.Writable = ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
@@ -260,8 +280,28 @@ FolderPermissions PermissionsOf(const BytePath& folder)
     return permissions;
 }
 
+namespace {
+
+    // The entries of a folder a backup source serves; empty for files on disk.
+    std::optional<std::vector<DirectoryEntry>> SourceEntries(const BytePath& path)
+    {
+        std::string inside;
+        const auto source = backup::SourceFor(path, inside);
+        if (!source)
+            return std::nullopt;
+        std::vector<DirectoryEntry> entries;
+        (void)source->ReadFolder(inside, entries);
+        return entries;
+    }
+
+} // namespace
+
 bool HasSubfolder(const BytePath& path)
 {
+    if (const auto entries = SourceEntries(path)) {
+        return std::any_of(entries->begin(), entries->end(),
+            [](const DirectoryEntry& entry) { return entry.IsFolder; });
+    }
     // A network folder is said to have sub-folders without asking its server, which may hang.
     {
         std::shared_ptr<const DriveList> drives = CurrentDrives();
@@ -305,6 +345,8 @@ bool HasSubfolder(const BytePath& path)
 
 bool HasEntries(const BytePath& path)
 {
+    if (const auto entries = SourceEntries(path))
+        return !entries->empty();
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(path.c_str()), &::closedir);
     if (!dir)
         return false;
@@ -314,6 +356,32 @@ bool HasEntries(const BytePath& path)
     }
     return false;
 }
+
+namespace {
+
+    // An item of a disk image: read, never changed; hidden as its volume says. Not copied or
+    // linked either: the file operations and links reach files on disk, where it is not.
+    HRESULT ImageEntryAttributes(const Location& at, const Item& item, SFGAOF mask, SFGAOF& found)
+    {
+        backup::SourceFacts facts;
+        const int error = backup::SourceStat(at.Path, facts).value_or(ENOENT);
+        if (error != 0) {
+            if (mask & SFGAO_VALIDATE)
+                return HResultFromErrno(error);
+            facts.IsFolder = (item.Flags & idlist::kFlagFolder) != 0;
+        }
+        found = SFGAO_FILESYSTEM | SFGAO_READONLY;
+        if (facts.IsFolder) {
+            found |= SFGAO_FOLDER | SFGAO_FILESYSANCESTOR;
+            if ((mask & SFGAO_HASSUBFOLDER) && HasSubfolder(at.Path))
+                found |= SFGAO_HASSUBFOLDER;
+        }
+        if ((facts.Attributes & FILE_ATTRIBUTE_HIDDEN) != 0 || item.Payload.front() == '.')
+            found |= SFGAO_HIDDEN;
+        return S_OK;
+    }
+
+} // namespace
 
 HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
     const FolderPermissions& permissions, SFGAOF& attributes)
@@ -343,8 +411,9 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
         }
         break;
     case Place::Drive:
-        found = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_CANLINK
-            | SFGAO_DROPTARGET;
+        found = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_CANLINK;
+        if (!at->Image)
+            found |= SFGAO_DROPTARGET;
         if (at->DriveType == DRIVE_REMOVABLE || at->DriveType == DRIVE_CDROM)
             found |= SFGAO_REMOVABLE;
         if (at->ReadOnlyDrive)
@@ -353,6 +422,12 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
             found |= SFGAO_HASSUBFOLDER;
         break;
     case Place::Entry: {
+        if (at->Image) {
+            const HRESULT hr = ImageEntryAttributes(*at, item, mask, found);
+            if (FAILED(hr))
+                return hr;
+            break;
+        }
         struct stat st
         {
         };
@@ -418,6 +493,11 @@ std::string ItemName(const Location& parent, const Item& item, SHGDNF flags)
     case Kind::Trash:
         return parsing ? std::string(kTrashUri) : std::string("Trash");
     case Kind::Drive:
+        if (!parsing) {
+            std::shared_ptr<const DriveList> keep;
+            if (const Drive* drive = DriveAt(item.Payload, keep); drive && !drive->Label.empty())
+                return drive->Label;
+        }
         return std::string(item.Payload);
     case Kind::Entry:
     case Kind::TrashEntry:

@@ -28,6 +28,7 @@ struct Location
     std::uint8_t Flags = 0; // an entry's flags
     win32::UINT DriveType = win32::DRIVE_FIXED; // for drives
     bool ReadOnlyDrive = false;
+    bool Image = false; // on a drive of a disk image: read from its source, never written
 };
 
 [[nodiscard]] Location DesktopLocation();
@@ -45,6 +46,10 @@ struct Location
 
 // The location an absolute list leads to; empty when it leads nowhere.
 [[nodiscard]] std::optional<Location> ResolveAbsolute(win32::PCIDLIST list);
+
+// lstat (or stat when `follow`) of `path`, answered by the path's backup source where one serves
+// it (a folder or a file, read-only); 0 or an errno.
+[[nodiscard]] int StatPath(const BytePath& path, struct stat& st, bool follow = false);
 
 // The entry flags of a name whose lstat is `linkStat` (a link's target is asked for itself).
 [[nodiscard]] std::uint8_t EntryFlags(const BytePath& path, const struct stat& linkStat);

@@ -3,15 +3,19 @@
 // be opened; and the program's own icon. On the offscreen platform.
 
 #include "Application.h"
+#include "ImageDrives.h"
 #include "Main.h"
 #include "MainFormSupport.h"
+#include "Run.h"
 #include "Start.h"
 #include "TempDir.h"
 
 #include <QImageReader>
 #include <QTest>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -119,6 +123,57 @@ private Q_SLOTS:
         }
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, form.OpenPath(""));
         QCOMPARE(form.FileList->Folder().GetPathName(), dir.Path());
+    }
+
+    void aDiskImageShowsItsFirstNtfsDriveAndADamagedOneItsReason()
+    {
+        const std::string packed = std::string(SONDREL_FIXTURES_DIR) + "/ntfs/grr_ntfs_img.dd.xz";
+        if (::access(packed.c_str(), R_OK) != 0)
+            QSKIP("the shared fixture grr_ntfs_img.dd.xz is absent");
+        test::TempDir dir;
+        const std::string image = dir / "disk.dd";
+        QCOMPARE(test::Run({ "sh", "-c", "xz -dc \"$0\" > \"$1\"", packed, image }).Status, 0);
+        app::TMainForm form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        InFolder(dir.Path(), [&] { form.OpenPath("disk.dd"); });
+        const std::string drive = form.FileList->Folder().GetPathName();
+        QVERIFY2(platform::OnImageDrive(drive + "/x"), drive.c_str());
+        QCOMPARE(form.PTShellTree1->SelectedPathName(), drive);
+        QCOMPARE(form.PTShellCombo1->GetImageComboItem(form.PTShellCombo1->ItemIndex())->Caption(),
+            QStringLiteral("disk.dd (1)"));
+        QStringList captions;
+        for (int i = 0; i < form.FileList->Items().Count(); ++i)
+            captions << Caption(form, form.FileList->Items()[i]);
+        QVERIFY2(captions.contains(QStringLiteral("Test Directory"))
+                && captions.contains(QStringLiteral("adstest")),
+            qPrintable(captions.join(QStringLiteral(", "))));
+        // A file of the image shows its streams as a file on disk does.
+        form.OpenPath(drive + "/Test Directory/notes.txt");
+        QCOMPARE(Caption(form, form.FileList->Selected()), QStringLiteral("notes.txt"));
+        QCOMPARE(form.StreamList->Items().Count(), 3);
+
+        std::string bytes(1024 * 1024, '\0');
+        {
+            std::FILE* in = std::fopen(image.c_str(), "rb");
+            QVERIFY(in);
+            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
+            std::fclose(in);
+        }
+        // The partition table and the volume's boot sector survive; its records do not.
+        std::fill(bytes.begin() + 32256 + 512, bytes.end(), '\0');
+        test::WriteFile(dir / "damaged.dd", bytes);
+        try {
+            form.OpenPath(dir / "damaged.dd");
+            QFAIL("a damaged image opened");
+        } catch (const std::runtime_error& e) {
+            const std::string text = e.what();
+            QVERIFY2(text.starts_with(dir / "damaged.dd: ")
+                    && text.size() > (dir / "damaged.dd: ").size(),
+                text.c_str());
+        }
+        QCOMPARE(form.FileList->Folder().GetPathName(), drive + "/Test Directory");
+        platform::CloseImageDrives();
     }
 
     void theProgramHasItsOwnIcon()

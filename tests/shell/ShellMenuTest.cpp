@@ -3,6 +3,7 @@
 // entries (a link to a folder copies there, a launcher gets the files), the hints, and the busy
 // flag that keeps the list still while a menu is up.
 
+#include "CommandUi.h"
 #include "Popups.h"
 #include "ShellContextMenu.h"
 #include "ShellList.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -236,7 +238,7 @@ private Q_SLOTS:
         QDir(SendTo()).removeRecursively();
     }
 
-    void theTreeOffersItsNodesMenuButNotTheDesktops()
+    void theTreeOffersAFoldersMenuOnItsNode()
     {
         TPTShellTree tree;
         tree.resize(300, 400);
@@ -256,6 +258,67 @@ private Q_SLOTS:
         QVERIFY(offered.contains(QStringLiteral("&Paste")));
         QVERIFY(busyMeanwhile);
         QVERIFY(tree.IsEditing());
+    }
+
+    void theDesktopAndComputerInTheTreeOfferToOpenADiskImage()
+    {
+        platform::QuietCommandUi ui;
+        platform::InstallCommandUi(&ui);
+        const auto uninstall = qScopeGuard([] { platform::InstallCommandUi(nullptr); });
+        Write(Path(QStringLiteral("broken.E01")), "no image at all");
+        ui.ImageChoice = Bytes(Path(QStringLiteral("broken.E01")));
+        TPTShellTree tree;
+        tree.resize(300, 400);
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QTRY_VERIFY(tree.Items().TopLevelCount() > 0);
+        framework::TTreeNode* desktop = tree.Items().TopLevelItem(0);
+        framework::TTreeNode* computer = nullptr;
+        desktop->Expand(false);
+        QTRY_VERIFY(desktop->Count() > 0);
+        for (int i = 0; i < desktop->Count(); ++i)
+            if (desktop->Item(i)->Text() == QStringLiteral("Computer"))
+                computer = desktop->Item(i);
+        QVERIFY(computer);
+        for (framework::TTreeNode* node : { desktop, computer }) {
+            QStringList offered;
+            OnPopup([&](QMenu* popup) {
+                offered = Texts(popup);
+                Choose(popup, QString::fromUtf8("Open disk &image\u2026"));
+            });
+            tree.ProcessMenu(node, { 5, 5 });
+            QCOMPARE(offered, QStringList { QString::fromUtf8("Open disk &image\u2026") });
+        }
+        // The chosen file is no image: each time, its name and the reason, and no drive shown.
+        QCOMPARE(ui.Told.size(), 2u);
+        QVERIFY2(
+            QString::fromStdString(ui.Told[0]).startsWith(Path(QStringLiteral("broken.E01: "))),
+            ui.Told[0].c_str());
+        QVERIFY(ui.ShownFolders.empty());
+    }
+
+    void aRightClickBesideTheItemsOfComputerOffersToOpenADiskImage()
+    {
+        platform::QuietCommandUi ui;
+        platform::InstallCommandUi(&ui);
+        const auto uninstall = qScopeGuard([] { platform::InstallCommandUi(nullptr); });
+        TPTShellList list;
+        list.resize(400, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.Folder().SetCSIDL(csidlDrives);
+        QTRY_VERIFY(list.Items().Count() > 0);
+        list.ClearSelection();
+        QStringList offered;
+        OnPopup([&](QMenu* popup) {
+            offered = Texts(popup);
+            popup->close();
+        });
+        QTest::mouseClick(list.viewport(), Qt::RightButton, {},
+            QPoint(list.viewport()->width() - 5, list.viewport()->height() - 5));
+        QTRY_VERIFY(!offered.isEmpty());
+        QCOMPARE(offered, QStringList { QString::fromUtf8("Open disk &image\u2026") });
+        QVERIFY(!list.Busy());
     }
 
     void theTreeRenamesWithF2AndMakesNewFoldersOnATimer()
