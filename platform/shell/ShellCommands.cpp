@@ -104,10 +104,11 @@ namespace {
         fileops::Questions& m_asked;
     };
 
-    bool InTrash(const BytePath& path)
+    // Whether `path` is an item of the home trash, whose files folder is `files`.
+    bool InTrash(const BytePath& path, const BytePath& files)
     {
-        const BytePath& home = CurrentEnvironment().TrashFiles;
-        return path.starts_with(home + "/") && path.find('/', home.size() + 1) == std::string::npos;
+        return path.size() > files.size() + 1 && path.starts_with(files)
+            && path[files.size()] == '/' && path.find('/', files.size() + 1) == std::string::npos;
     }
 
     // The deletion record of an item of the home trash.
@@ -182,8 +183,9 @@ win32::HRESULT DeletePaths(const std::vector<BytePath>& paths, bool permanently)
     if (paths.empty())
         return win32::E_INVALIDARG;
     CommandUi& ui = CurrentCommandUi();
-    const bool allInTrash
-        = std::all_of(paths.begin(), paths.end(), [](const BytePath& p) { return InTrash(p); });
+    const BytePath files = CurrentEnvironment().TrashFiles;
+    const bool allInTrash = std::all_of(
+        paths.begin(), paths.end(), [&](const BytePath& p) { return InTrash(p, files); });
     if (permanently || allInTrash) {
         if (!ui.Confirm("Delete permanently",
                 "Permanently delete " + Subject(paths) + "? This cannot be undone."))
@@ -196,7 +198,7 @@ win32::HRESULT DeletePaths(const std::vector<BytePath>& paths, bool permanently)
             struct stat st
             {
             };
-            if (InTrash(path) && ::lstat(path.c_str(), &st) != 0)
+            if (InTrash(path, files) && ::lstat(path.c_str(), &st) != 0)
                 ::unlink(RecordOf(path).c_str());
         }
         return Report("Deleting", outcome);
@@ -205,8 +207,9 @@ win32::HRESULT DeletePaths(const std::vector<BytePath>& paths, bool permanently)
     // Each item's way into a trash is settled, and agreed where it is not a rename, first.
     std::vector<std::pair<BytePath, TrashPlan>> trashed;
     std::vector<BytePath> forGood;
+    TrashPlanner planner;
     for (const BytePath& path : paths) {
-        TrashPlan plan = PlanTrash(path);
+        TrashPlan plan = planner.Plan(path);
         if (plan.How == TrashPlan::Kind::HomeAcrossFileSystems) {
             if (!ui.Confirm("Move to Trash",
                     "The drive of " + Quoted(path) + " has no trash. Copy it ("

@@ -4,6 +4,7 @@
 #include "ShellEnvironment.h"
 #include "UriPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -120,55 +121,84 @@ namespace {
 
 } // namespace
 
-TrashPlan PlanTrash(const BytePath& path)
+TrashPlan TrashPlanner::Plan(const BytePath& path)
 {
     TrashPlan plan;
     const std::size_t slash = path.rfind('/');
-    struct stat item
-    {
-    };
-    if (slash == std::string::npos || ::lstat(path.c_str(), &item) != 0) {
-        plan.Error = slash == std::string::npos ? EINVAL : errno;
+    if (slash == std::string::npos || slash + 1 == path.size()) {
+        plan.Error = EINVAL;
         return plan;
     }
+    // An item lies on its folder's file system unless it is a mount point, which no rename
+    // moves (EBUSY): the folder's facts decide, and the items of one folder share them.
     const BytePath parent = slash == 0 ? BytePath("/") : path.substr(0, slash);
-    const BytePath home = CurrentEnvironment().TrashFiles.substr(
-        0, CurrentEnvironment().TrashFiles.size() - std::string_view("/files").size());
-    struct stat homeSt
+    if (const auto known = m_byFolder.find(parent); known != m_byFolder.end())
+        return known->second;
+    plan = PlanFolder(parent);
+    m_byFolder.emplace(parent, plan);
+    return plan;
+}
+
+TrashPlan TrashPlanner::PlanFolder(const BytePath& parent)
+{
+    TrashPlan plan;
+    struct stat folder
     {
     };
-    // Made only when missing: most deletions find it there, and it is asked once per item.
-    const bool homeUsable
-        = (HasTrash(home) || MakeTrash(home, true) == 0) && ::stat(home.c_str(), &homeSt) == 0;
-    if (homeUsable && homeSt.st_dev == item.st_dev) {
+    if (::stat(parent.c_str(), &folder) != 0) {
+        plan.Error = errno;
+        return plan;
+    }
+    if (!m_homeChecked) {
+        m_homeChecked = true;
+        const BytePath& files = CurrentEnvironment().TrashFiles;
+        m_home = files.substr(0, files.size() - std::string_view("/files").size());
+        struct stat homeSt
+        {
+        };
+        // Made only when missing: most deletions find it there.
+        m_homeUsable = (HasTrash(m_home) || MakeTrash(m_home, true) == 0)
+            && ::stat(m_home.c_str(), &homeSt) == 0;
+        m_homeDevice = homeSt.st_dev;
+    }
+    if (m_homeUsable && m_homeDevice == folder.st_dev) {
         plan.How = TrashPlan::Kind::SameFileSystem;
-        plan.Trash = home;
+        plan.Trash = m_home;
         return plan;
     }
     {
         const std::shared_ptr<const DriveList> drives = CurrentDrives();
-        const Drive* drive = DriveOfPath(*drives, path);
+        const Drive* drive = DriveOfPath(*drives, parent);
         if (drive && drive->Type == win32::DRIVE_REMOTE) {
             plan.Network = true;
             return plan;
         }
     }
-    plan.TopDir = TopDir(parent, item.st_dev);
-    BytePath trash;
-    plan.Error = TopDirTrash(plan.TopDir, trash);
+    plan.TopDir = TopDir(parent, folder.st_dev);
+    // Folders below one top share its trash: made or found once.
+    auto top = std::find_if(m_tops.begin(), m_tops.end(),
+        [&](const TopTrash& known) { return known.Top == plan.TopDir; });
+    if (top == m_tops.end()) {
+        TopTrash found { plan.TopDir, {}, 0 };
+        found.Error = TopDirTrash(found.Top, found.Trash);
+        top = m_tops.insert(m_tops.end(), std::move(found));
+    }
+    plan.Error = top->Error;
     if (plan.Error == 0) {
         plan.How = TrashPlan::Kind::SameFileSystem;
-        plan.Trash = trash;
+        plan.Trash = top->Trash;
         return plan;
     }
     plan.TopDir.clear();
     // A file system that cannot even take a trash folder cannot give up the item either.
-    if (homeUsable && plan.Error != EROFS) {
+    if (m_homeUsable && plan.Error != EROFS) {
         plan.How = TrashPlan::Kind::HomeAcrossFileSystems;
-        plan.Trash = home;
+        plan.Trash = m_home;
     }
     return plan;
 }
+
+TrashPlan PlanTrash(const BytePath& path) { return TrashPlanner().Plan(path); }
 
 int MoveToTrash(const BytePath& path, const TrashPlan& plan, fileops::Questions& questions,
     fileops::Progress& progress, BytePath* trashedAs)

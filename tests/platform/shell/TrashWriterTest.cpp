@@ -126,6 +126,63 @@ namespace {
         EXPECT_EQ(platform::PlanTrash(mount.Path() + "/g").Trash, mount.Path() + "/.Trash-" + uid);
     }
 
+    // One planner serves a whole deletion: what it remembers of one folder or file system
+    // must not send another's items to the wrong trash, and an item it never looked at must
+    // leave nothing behind when it cannot move.
+    TEST(TrashWriter, OnePlannerSendsEachItemToItsOwnTrashAndLeavesNoStrayRecord)
+    {
+        ScopedHome home;
+        platform::RefreshEnvironment();
+        TempDir dir;
+        TmpfsMount mount(dir.Path());
+        SONDREL_REQUIRE_MOUNT(mount);
+        const std::string uid = std::to_string(::getuid());
+        const std::string homeTrash = home.Path() + "/.local/share/Trash";
+        const std::string topTrash = mount.Path() + "/.Trash-" + uid;
+        fs::create_directories(mount.Path() + "/a");
+        fs::create_directories(mount.Path() + "/b/c");
+        const std::vector<std::string> items { home.Path() + "/h1", mount.Path() + "/a/x",
+            mount.Path() + "/b/c/y", home.Path() + "/h2", mount.Path() + "/a/z" };
+        for (const std::string& item : items)
+            WriteFile(item, item);
+        platform::TrashPlanner planner;
+        NoQuestions questions;
+        fileops::Progress progress;
+        std::vector<TrashPlan> plans;
+        for (const std::string& item : items)
+            plans.push_back(planner.Plan(item));
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            BytePath trashedAs;
+            ASSERT_EQ(platform::MoveToTrash(items[i], plans[i], questions, progress, &trashedAs), 0)
+                << items[i];
+            EXPECT_EQ(ReadWholeFile(trashedAs), items[i]);
+        }
+        EXPECT_EQ(plans[0].Trash, homeTrash);
+        EXPECT_EQ(plans[3].Trash, homeTrash);
+        EXPECT_EQ(
+            Recorded(homeTrash + "/info/h2.trashinfo"), platform::PercentEncodePath(items[3]));
+        EXPECT_EQ(Recorded(topTrash + "/info/x.trashinfo"), "a/x");
+        EXPECT_EQ(Recorded(topTrash + "/info/y.trashinfo"), "b/c/y");
+        EXPECT_EQ(Recorded(topTrash + "/info/z.trashinfo"), "a/z");
+
+        // Gone before its turn: an error, and no record of an item the trash does not hold.
+        const TrashPlan gonePlan = planner.Plan(mount.Path() + "/a/gone");
+        EXPECT_EQ(
+            platform::MoveToTrash(mount.Path() + "/a/gone", gonePlan, questions, progress), ENOENT);
+        EXPECT_FALSE(fs::exists(topTrash + "/info/gone.trashinfo"));
+
+        // A mount point lies on another file system than its folder, yet no rename moves it:
+        // it stays whole, with its contents, and leaves no record.
+        TmpfsMount inner(home.Path());
+        SONDREL_REQUIRE_MOUNT(inner);
+        WriteFile(inner.Path() + "/kept", "kept");
+        const TrashPlan innerPlan = planner.Plan(inner.Path());
+        EXPECT_NE(platform::MoveToTrash(inner.Path(), innerPlan, questions, progress), 0);
+        EXPECT_EQ(ReadWholeFile(inner.Path() + "/kept"), "kept");
+        const std::string innerName = inner.Path().substr(inner.Path().rfind('/') + 1);
+        EXPECT_FALSE(fs::exists(homeTrash + "/info/" + innerName + ".trashinfo"));
+    }
+
     TEST(TrashWriter, AReadOnlyFileSystemNeverDeletesSilently)
     {
         ScopedHome home;
