@@ -165,7 +165,7 @@ namespace {
         }
     }
 
-    // Throwing away: the product's verb (its plan of each item's trash, the record, the
+    // Throwing away: the product's verb (its trash planned once per folder, each record, each
     // rename), against the calls a trash needs per item.
     void TrashBySameSyscalls(const std::vector<std::string>& paths, const std::string& trash)
     {
