@@ -4,36 +4,16 @@
 // tree view of ten rows in a window. It quits as soon as the window has painted, so that its
 // run time is its time to the first paint (bench/run times it beside sondrel-first-paint).
 
+#include "QuitAfterPaint.h"
+
 #include <QApplication>
 #include <QStandardItemModel>
-#include <QTimer>
 #include <QTreeView>
-
-namespace {
-
-// Quits once, after the first paint any widget receives has been handled.
-class TQuitAfterPaint final : public QObject
-{
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && !m_quitting) {
-            m_quitting = true;
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool m_quitting = false;
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    TQuitAfterPaint quit;
+    sondrel::bench::TQuitAfterPaint quit;
     application.installEventFilter(&quit);
     QStandardItemModel model(10, 1);
     for (int row = 0; row < 10; ++row)
