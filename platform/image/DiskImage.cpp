@@ -1,6 +1,6 @@
 #include "DiskImage.h"
 
-#include "NtfsLibrary.h"
+#include "TskLibrary.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,11 +10,11 @@ namespace sondrel::image {
 
 namespace {
 
-    std::string TskReason()
+    std::string TskReason(const TskLibrary& tsk)
     {
-        const char* text = tsk_error_get();
+        const char* text = tsk.ErrorGet();
         std::string reason = text != nullptr ? text : "unknown failure of the image reader";
-        tsk_error_reset();
+        tsk.ErrorReset();
         return reason;
     }
 
@@ -35,17 +35,21 @@ namespace {
 
 std::shared_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string& error)
 {
-    tsk_error_reset();
+    const TskLibrary* tsk = LoadTsk(error);
+    if (tsk == nullptr)
+        return nullptr;
+    tsk->ErrorReset();
     const char* names[] = { path.c_str() };
     // Only the two formats we promise are tried: the reader's own detection also probes the
     // virtual-machine formats, whose libraries leak on every image that is not theirs.
-    TSK_IMG_INFO* info = tsk_img_open_utf8(
+    TSK_IMG_INFO* info = tsk->ImageOpen(
         1, names, IsExpertWitness(path) ? TSK_IMG_TYPE_EWF_EWF : TSK_IMG_TYPE_RAW, 0);
     if (info == nullptr) {
-        error = TskReason();
+        error = TskReason(*tsk);
         return nullptr;
     }
     std::shared_ptr<DiskImage> image(new DiskImage);
+    image->m_tsk = tsk;
     image->m_image = info;
     image->m_size = info->size > 0 ? static_cast<Offset>(info->size) : 0;
     image->FindVolumes();
@@ -59,7 +63,7 @@ std::shared_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string&
 DiskImage::~DiskImage()
 {
     if (m_image != nullptr)
-        tsk_img_close(m_image);
+        m_tsk->ImageClose(m_image);
 }
 
 std::int64_t DiskImage::Read(Offset offset, void* out, std::size_t count, std::string& error)
@@ -69,9 +73,9 @@ std::int64_t DiskImage::Read(Offset offset, void* out, std::size_t count, std::s
     count = static_cast<std::size_t>(std::min<Offset>(count, m_size - offset));
     // The image reader keeps a cache of its own under its own lock.
     const ssize_t got
-        = tsk_img_read(m_image, static_cast<TSK_OFF_T>(offset), static_cast<char*>(out), count);
+        = m_tsk->ImageRead(m_image, static_cast<TSK_OFF_T>(offset), static_cast<char*>(out), count);
     if (got < 0) {
-        error = TskReason();
+        error = TskReason(*m_tsk);
         return -1;
     }
     return got;
@@ -91,19 +95,19 @@ void DiskImage::FindVolumes()
     // finding both, leaks the table it drops.
     TSK_VS_INFO* table = nullptr;
     for (const TSK_VS_TYPE_ENUM type : { TSK_VS_TYPE_GPT, TSK_VS_TYPE_DOS }) {
-        table = tsk_vs_open(m_image, 0, type);
+        table = m_tsk->TableOpen(m_image, 0, type);
         if (table != nullptr)
             break;
-        tsk_error_reset();
+        m_tsk->ErrorReset();
     }
     if (table == nullptr) {
-        tsk_error_reset();
+        m_tsk->ErrorReset();
         if (HoldsNtfs(0))
             m_volumes.push_back({ 0, m_size, "bare volume" });
         return;
     }
     for (TSK_PNUM_T i = 0; i < table->part_count; ++i) {
-        const TSK_VS_PART_INFO* part = tsk_vs_part_get(table, i);
+        const TSK_VS_PART_INFO* part = m_tsk->TablePart(table, i);
         if (part == nullptr || (part->flags & TSK_VS_PART_FLAG_ALLOC) == 0)
             continue;
         const Offset start = static_cast<Offset>(part->start) * table->block_size;
@@ -115,8 +119,8 @@ void DiskImage::FindVolumes()
             m_volumes.push_back({ start, std::min(length, m_size - start),
                 part->desc != nullptr ? part->desc : "" });
     }
-    tsk_vs_close(table);
-    tsk_error_reset();
+    m_tsk->TableClose(table);
+    m_tsk->ErrorReset();
 }
 
 } // namespace sondrel::image

@@ -14,6 +14,8 @@ struct TSK_IMG_INFO;
 
 namespace sondrel::image {
 
+struct TskLibrary;
+
 using Offset = std::uint64_t;
 
 struct VolumeExtent
@@ -45,6 +47,7 @@ private:
     void FindVolumes();
     [[nodiscard]] bool HoldsNtfs(Offset start);
 
+    const TskLibrary* m_tsk = nullptr;
     TSK_IMG_INFO* m_image = nullptr;
     Offset m_size = 0;
     std::vector<VolumeExtent> m_volumes;
