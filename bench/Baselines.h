@@ -8,10 +8,16 @@
 namespace sondrel::bench {
 
 // The calls that carry a regular file's stream count, written out flat: one fstatat of `name`
-// in the open folder `folder` and one listxattr of `path` (on ntfs-3g, when `ntfs3g`, the probes
-// of its metadata too); returns the stream count, which must agree with the product's.
+// in the open folder `folder` and one listing of its xattr names (on ntfs-3g, when `ntfs3g`, the
+// probes of its metadata too); returns the stream count, which must agree with the product's.
 [[nodiscard]] std::uint64_t CountByNeededCalls(
     int folder, const char* name, const std::string& path, bool ntfs3g);
+
+// The xattr names of `name` in the open folder `folder` (`path` is the same item by its whole
+// path): listxattrat resolves the one name where the kernel has it (Linux 6.13), as the product
+// does inside a folder; older kernels take the path. Links are not followed.
+[[nodiscard]] long ListNamesAt(
+    int folder, const char* name, const std::string& path, char* names, std::size_t size);
 
 // Whether `path` lies on a FUSE file system (as ntfs-3g mounts do).
 [[nodiscard]] bool OnFuse(const std::string& path);

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@ namespace {
 
     constexpr long kFuseMagic = 0x65735546;
     constexpr std::uint32_t kReparsePoint = 0x400;
+    constexpr long kListxattrat = 465; // the same on every architecture
 
     std::uint64_t CountByProduct(const std::string& path)
     {
@@ -47,9 +49,23 @@ namespace {
 
 // What a hand-written counter with the same knowledge would do: the calls that carry the
 // information and no others. The item's type and size come from one fstatat relative to the
-// folder, its names from one listxattr; holes are looked for only where the blocks do not cover
-// the size, the extended attributes' sizes only for the few names that pack into them, and on
-// ntfs-3g the metadata only by the probes that say whether it exists.
+// folder, its names from one listing (listxattrat of the name where the kernel has it); holes are
+// looked for only where the blocks do not cover the size, the extended attributes' sizes only for
+// the few names that pack into them, and on ntfs-3g the metadata only by the probes that say
+// whether it exists.
+long ListNamesAt(
+    int folder, const char* name, const std::string& path, char* names, std::size_t size)
+{
+    static bool noListAt = false;
+    if (!noListAt) {
+        const long got = ::syscall(kListxattrat, folder, name, AT_SYMLINK_NOFOLLOW, names, size);
+        if (got >= 0 || errno != ENOSYS)
+            return got;
+        noListAt = true;
+    }
+    return ::llistxattr(path.c_str(), names, size);
+}
+
 std::uint64_t CountByNeededCalls(int folder, const char* name, const std::string& path, bool ntfs3g)
 {
     struct stat st
@@ -72,13 +88,13 @@ std::uint64_t CountByNeededCalls(int folder, const char* name, const std::string
         }
     }
     char names[4096];
-    ssize_t listed = ::listxattr(path.c_str(), names, sizeof names);
+    long listed = ListNamesAt(folder, name, path, names, sizeof names);
     if (listed < 0)
         listed = 0;
     bool ea = false;
     if (ntfs3g)
         ea = ::getxattr(path.c_str(), "system.ntfs_ea", nullptr, 0) > 0;
-    for (ssize_t at = 0; at < listed; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
+    for (long at = 0; at < listed; at += static_cast<long>(std::strlen(names + at)) + 1) {
         const std::string_view n(names + at);
         if (!ntfs3g && (n.starts_with("trusted.") || n.starts_with("security.")))
             ea = ::getxattr(path.c_str(), names + at, nullptr, 0) >= 0 || ea;
@@ -143,7 +159,7 @@ void RegisterCountBenchmarks(const std::string& family, const std::vector<std::s
     // As a folder's counter calls it (the companion's -r): inside a scope on the folder.
     benchmark::RegisterBenchmark(scoped.c_str(),
         [folder, &paths](benchmark::State& state) {
-            const backup::TFolderScope scope(folder);
+            const platform::TFolderScope scope(folder);
             CountAll(state, paths, CountByProduct);
         })
         ->Unit(benchmark::kMillisecond)
@@ -169,7 +185,7 @@ void RegisterCountBenchmarks(const std::string& family, const std::vector<std::s
     benchmark::RegisterBenchmark(paired.c_str(),
         [folder, needed, &paths](benchmark::State& state) {
             using Clock = std::chrono::steady_clock;
-            const backup::TFolderScope scope(folder);
+            const platform::TFolderScope scope(folder);
             Clock::duration oursTotal {};
             Clock::duration theirsTotal {};
             std::uint64_t streams = 0;

@@ -3,7 +3,8 @@
 // The whole-process baseline of the companion's counting: what a hand-written C program with
 // the same knowledge does to print "PATH<tab>COUNT" for every item (depth first, names in byte
 // order, links to folders counted but not entered). Per item it makes the calls that carry the
-// count: one fstatat relative to the open folder and one listxattr, plus the size of a
+// count: one fstatat relative to the open folder and one listing of the xattr names (listxattrat
+// of the name where the kernel has it, as the product inside a folder), plus the size of a
 // trusted.* or security.* value (they pack into the extended-attribute stream) and the hole
 // search of a file whose blocks do not cover its size. Names are written as they are; the
 // product escapes odd ones, which the material of the comparisons does not have.
@@ -16,6 +17,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -44,6 +46,20 @@ long Ranges(int folder, const char* name, off_t size)
     return ranges;
 }
 
+// The item's xattr names: listxattrat (Linux 6.13) resolves the one name in the open folder;
+// older kernels take the whole path.
+ssize_t ListNames(int folder, const char* name, const char* path, char* names, size_t size)
+{
+    static bool noListAt = false;
+    if (!noListAt) {
+        const long got = ::syscall(465, folder, name, 0, names, size);
+        if (got >= 0 || errno != ENOSYS)
+            return got;
+        noListAt = true;
+    }
+    return ::listxattr(path, names, size);
+}
+
 // Counts one item and prints its line; returns whether it is a folder to enter.
 bool CountOne(int folder, const char* name, const char* path)
 {
@@ -61,7 +77,7 @@ bool CountOne(int folder, const char* name, const char* path)
         streams += ranges <= 1 ? 1 : static_cast<unsigned long>(ranges) + 2;
     }
     char names[65536];
-    const ssize_t listed = ::listxattr(path, names, sizeof names);
+    const ssize_t listed = ListNames(folder, name, path, names, sizeof names);
     bool ea = false;
     for (ssize_t at = 0; at < listed; at += static_cast<ssize_t>(std::strlen(names + at)) + 1) {
         const char* n = names + at;

@@ -3,6 +3,7 @@
 #include "ChangeNotify.h"
 #include "Cursor.h"
 #include "FindFile.h"
+#include "FolderScope.h"
 #include "Form.h"
 #include "Guard.h"
 #include "IdListArray.h"
@@ -88,6 +89,7 @@ void TPTCustomShellList::SetAllocBy(int count)
 {
     m_allocBy = count;
     Items().Reserve(Items().Count() + std::max(0, count));
+    m_ownData.reserve(m_ownData.size() + static_cast<std::size_t>(std::max(0, count)));
 }
 
 bool TPTCustomShellList::Loading() const { return framework::ComponentLoading(this); }
@@ -349,6 +351,9 @@ void TPTCustomShellList::FillList(IShellFolder_NRC* folder, PCItemIDList absolut
             OleCheck(result);
         }
         SetAllocBy(static_cast<int>(fetched.size()));
+        // Each item's attributes, and what the insert handlers look up of it, resolve its name
+        // in the open folder instead of walking the whole path again.
+        const platform::TFolderScope scope(ShellGetPathFromIdList(absolute));
         for (auto& shData : fetched) {
             std::uint32_t attributes = 0;
             if (ShouldInclude(m_current.IdList.Get(), shData->RelativeIdList(), attributes))

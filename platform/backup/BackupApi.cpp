@@ -146,7 +146,7 @@ namespace {
         };
         // Inside a folder being counted the name is resolved in the folder alone.
         const char* name = nullptr;
-        const int folder = ScopedFolder(path, name);
+        const int folder = sondrel::platform::ScopedFolder(path, name);
         auto statItem = [&](int flags) {
             return folder >= 0 ? ::fstatat(folder, name, &st, flags)
                 : flags != 0   ? ::lstat(path.c_str(), &st)

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <mutex>
 #include <poll.h>
+#include <time.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -205,15 +206,22 @@ void RemoveImageDrive(std::string_view mountPoint)
     ++s_imageGeneration;
 }
 
-std::shared_ptr<const DriveList> CurrentDrives()
+std::shared_ptr<const DriveList> CurrentDrives(bool askTable)
 {
     static std::mutex mutex;
     static std::shared_ptr<const DriveList> drives;
     static unsigned imageGeneration = 0;
     static const int table = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+    static std::int64_t polledAt = -1;
     std::lock_guard lock(mutex);
     bool changed = drives == nullptr || imageGeneration != s_imageGeneration;
-    if (table >= 0) {
+    // Resolving each item of a long list reaches here: the table is asked at most once a
+    // millisecond, so a mount may be seen a millisecond late by those not told of it.
+    timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::int64_t ms = std::int64_t { now.tv_sec } * 1000 + now.tv_nsec / 1000000;
+    if (table >= 0 && (changed || askTable || ms != polledAt)) {
+        polledAt = ms;
         pollfd event { table, POLLPRI, 0 };
         if (::poll(&event, 1, 0) > 0 && (event.revents & (POLLPRI | POLLERR))) {
             changed = true;
@@ -222,7 +230,7 @@ std::shared_ptr<const DriveList> CurrentDrives()
             ::lseek(table, 0, SEEK_SET);
             while (::read(table, buffer, sizeof buffer) > 0) { }
         }
-    } else {
+    } else if (table < 0) {
         changed = true;
     }
     if (changed) {

@@ -34,8 +34,9 @@ using DriveList = std::vector<Drive>;
 [[nodiscard]] DriveList ParseMountInfo(std::string_view table);
 
 // The drives mounted now. Re-read only when the mount table has changed since the last call
-// (its POLLPRI), so callers may ask often. Safe from any thread.
-[[nodiscard]] std::shared_ptr<const DriveList> CurrentDrives();
+// (its POLLPRI), so callers may ask often; the table itself is asked at most once a millisecond
+// unless `askTable` (a caller that knows of a change, or validates). Safe from any thread.
+[[nodiscard]] std::shared_ptr<const DriveList> CurrentDrives(bool askTable = false);
 
 // Drives of disk images join those mounted, after them in the order they were added; a drive of
 // the same mount point replaces the earlier. Safe from any thread.

@@ -52,7 +52,7 @@ MountWatch::~MountWatch()
 
 void MountWatch::CheckNow()
 {
-    DriveList now = *CurrentDrives();
+    DriveList now = *CurrentDrives(true);
     for (const Drive& drive : m_drives) {
         if (!Contains(now, drive))
             Q_EMIT DeviceChange(win32::DBT_DEVICEREMOVECOMPLETE,

@@ -383,7 +383,7 @@ HRESULT ShellFolder::GetAttributesOf(UINT count, const PCIDLIST* items, SFGAOF* 
         // Validation without items: forget what was remembered about folders and drives.
         if (mask & SFGAO_VALIDATE) {
             RefreshEnvironment();
-            (void)CurrentDrives();
+            (void)CurrentDrives(true);
             m_permissionsKnown = false;
         }
         return S_OK;

@@ -2,6 +2,7 @@
 
 #include "BackupSource.h"
 #include "CodePage.h"
+#include "FolderScope.h"
 #include "ImageDrives.h"
 #include "MountTable.h"
 #include "RecentStat.h"
@@ -268,6 +269,7 @@ HRESULT ParseRelativePath(const BytePath& base, std::string_view path, std::stri
 FolderPermissions PermissionsOf(const BytePath& folder)
 {
     FolderPermissions permissions;
+    permissions.Uid = ::geteuid();
     struct stat st
     {
     };
@@ -431,7 +433,15 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
         struct stat st
         {
         };
-        if (::lstat(at->Path.c_str(), &st) != 0) {
+        // Inside the folder the file list is filling, the name is resolved in the folder alone.
+        const char* name = nullptr;
+        const int folderFd = ScopedFolder(at->Path, name);
+        auto statItem = [&](struct stat& into, int flags) {
+            return folderFd >= 0 ? ::fstatat(folderFd, name, &into, flags)
+                : flags != 0     ? ::lstat(at->Path.c_str(), &into)
+                                 : ::stat(at->Path.c_str(), &into);
+        };
+        if (statItem(st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (mask & SFGAO_VALIDATE)
                 return HResultFromErrno(errno);
             // A name that went away keeps what its list item knew of it.
@@ -449,7 +459,7 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
             struct stat target
             {
             };
-            folder = ::stat(at->Path.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+            folder = statItem(target, 0) == 0 && S_ISDIR(target.st_mode);
         } else if (S_ISREG(st.st_mode) && EndsWithLnk(item.Payload)) {
             found |= SFGAO_LINK;
         }
@@ -465,7 +475,7 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
         if ((st.st_mode & 0222) == 0)
             found |= SFGAO_READONLY;
         // A sticky folder lets only the item's owner, the folder's owner and root change it.
-        const unsigned uid = ::geteuid();
+        const unsigned uid = permissions.Uid;
         const bool mayChange = !at->OtherTrash && permissions.Writable
             && (!permissions.Sticky || uid == 0 || uid == st.st_uid || uid == permissions.OwnerUid);
         if (mayChange) {

@@ -68,6 +68,8 @@ struct FolderPermissions
     bool Writable = false;
     bool Sticky = false;
     unsigned OwnerUid = 0;
+    // The effective user when these were read: asked once per folder, not once per item.
+    unsigned Uid = 0;
 };
 [[nodiscard]] FolderPermissions PermissionsOf(const BytePath& folder);
 

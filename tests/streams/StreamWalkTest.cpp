@@ -564,7 +564,7 @@ TEST_F(StreamWalk, CountsInsideAFolderScopeAgreeWithCountsByPath)
     EXPECT_EQ(byPath[0], "3");
     EXPECT_EQ(byPath[3], "3"); // the link's target
     {
-        const sondrel::backup::TFolderScope scope(m_dir.Path());
+        const sondrel::platform::TFolderScope scope(m_dir.Path());
         for (std::size_t i = 0; i < paths.size(); ++i)
             EXPECT_EQ(WalkStreams(paths[i], false, nullptr), byPath[i]) << paths[i];
         // A name that went away under the scope is missing, as by its path.

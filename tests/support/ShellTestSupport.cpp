@@ -5,10 +5,12 @@
 #include "ShellNamespace.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -139,18 +141,28 @@ TmpfsMount::TmpfsMount(const std::string& parent)
     : m_path(parent + "/tmpfs")
 {
     std::filesystem::create_directories(m_path);
-    if (::mount("sondrel-test", m_path.c_str(), "tmpfs", 0, "size=4m") != 0)
+    if (::mount("sondrel-test", m_path.c_str(), "tmpfs", 0, "size=4m") != 0) {
         m_problem = std::string("mount: ") + std::strerror(errno);
-    else
+    } else {
         m_mounted = true;
+        AfterMountChange();
+    }
 }
 
 TmpfsMount::~TmpfsMount() { Unmount(); }
 
 void TmpfsMount::Unmount()
 {
-    if (m_mounted && ::umount2(m_path.c_str(), MNT_DETACH) == 0)
+    if (m_mounted && ::umount2(m_path.c_str(), MNT_DETACH) == 0) {
         m_mounted = false;
+        AfterMountChange();
+    }
+}
+
+void AfterMountChange()
+{
+    // The drive list asks the mount table at most once a millisecond.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 AsUnprivileged::AsUnprivileged()

@@ -85,6 +85,9 @@ private:
     std::vector<std::pair<std::string, std::string>> m_saved;
 };
 
+// Waits until a mount or unmount the test just made is sure to show in the drive list.
+void AfterMountChange();
+
 // A tmpfs mounted at a new folder inside `parent`, unmounted again by the destructor.
 class TmpfsMount
 {

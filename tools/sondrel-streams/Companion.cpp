@@ -174,7 +174,7 @@ namespace {
         std::vector<platform::DirectoryEntry> entries;
         bool isRoot = true;
         // The items of one folder are counted by their names in it.
-        std::unique_ptr<backup::TFolderScope> scope;
+        std::unique_ptr<platform::TFolderScope> scope;
         std::string scopeFolder;
         while (!stack.empty() && !output.WriteFailed()) {
             Pending next = std::move(stack.back());
@@ -185,7 +185,7 @@ namespace {
                 std::string folder = next.Path.substr(0, slash == 0 ? 1 : slash);
                 if (!scope || folder != scopeFolder) {
                     scope.reset();
-                    scope = std::make_unique<backup::TFolderScope>(folder);
+                    scope = std::make_unique<platform::TFolderScope>(folder);
                     scopeFolder = std::move(folder);
                 }
             }

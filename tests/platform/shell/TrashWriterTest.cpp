@@ -193,6 +193,7 @@ namespace {
         WriteFile(mount.Path() + "/kept", "kept");
         ASSERT_EQ(
             ::mount(nullptr, mount.Path().c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+        AfterMountChange();
         const TrashPlan plan = platform::PlanTrash(mount.Path() + "/kept");
         EXPECT_EQ(plan.How, TrashPlan::Kind::None);
         EXPECT_EQ(plan.Error, EROFS);

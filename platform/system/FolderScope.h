@@ -1,12 +1,13 @@
 #pragma once
-// Walking the items of one folder by their names relative to an open descriptor of it, so each
-// count resolves one name rather than the whole path again.
+// Looking at the items of one folder by their names relative to an open descriptor of it, so each
+// look (a count, the file list's attributes of an item) resolves one name rather than the whole
+// path again.
 
 #include <string>
 
-namespace sondrel::backup {
+namespace sondrel::platform {
 
-// While one lives, counts on this thread of items directly inside `folder` reach them through
+// While one lives, looks on this thread at items directly inside `folder` reach them through
 // the folder's descriptor. Scopes nest; one whose folder cannot be opened changes nothing.
 class TFolderScope
 {
@@ -28,4 +29,4 @@ private:
 // with `name` pointing at the entry's name within `path`; -1 otherwise.
 [[nodiscard]] int ScopedFolder(const std::string& path, const char*& name);
 
-} // namespace sondrel::backup
+} // namespace sondrel::platform

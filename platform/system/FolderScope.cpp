@@ -5,7 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace sondrel::backup {
+namespace sondrel::platform {
 
 namespace {
 
@@ -46,4 +46,4 @@ int ScopedFolder(const std::string& path, const char*& name)
     return scope->m_fd;
 }
 
-} // namespace sondrel::backup
+} // namespace sondrel::platform
