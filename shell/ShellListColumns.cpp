@@ -5,6 +5,7 @@
 
 #include "Filer.h"
 #include "Guard.h"
+#include "IdListArray.h"
 #include "Registry.h"
 #include "ShellDetailsAdapter.h"
 #include "ShellHeld.h"
@@ -229,10 +230,26 @@ void TPTCustomShellList::SortList()
     };
     std::vector<TKey> keys;
     keys.reserve(static_cast<std::size_t>(Items().Count()));
+    std::size_t listBytes = 0;
     for (int i = 0; i < Items().Count(); ++i) {
         framework::TListItem* item = Items()[i];
         const TPTShListData* shellData = GetDataFromItem(item);
-        keys.push_back({ shellData ? shellData->RelativeIdList() : nullptr, item });
+        const PCItemIDList relative = shellData ? shellData->RelativeIdList() : nullptr;
+        listBytes += IdListLen(relative);
+        keys.push_back({ relative, item });
+    }
+    // The lists are compared from copies side by side: a folder listed in hash order (as ext4
+    // lists) is sorted from no order at all, and with its lists scattered over the heap among
+    // the items, each comparison missed the cache.
+    std::vector<unsigned char> lists(listBytes);
+    std::size_t at = 0;
+    for (TKey& key : keys) {
+        if (key.Relative == nullptr)
+            continue;
+        const std::size_t size = IdListLen(key.Relative);
+        std::memcpy(lists.data() + at, key.Relative, size);
+        key.Relative = reinterpret_cast<PCItemIDList>(lists.data() + at);
+        at += size;
     }
     IShellFolder_NRC* folder = m_current.Interface.Get();
     const int column = m_sortColumn;

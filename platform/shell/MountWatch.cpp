@@ -25,7 +25,7 @@ MountWatch::MountWatch(QObject* parent)
     : QObject(parent)
     , m_table(::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC))
 {
-    m_drives = *CurrentDrives();
+    m_drives = *CurrentDrives(true);
     if (m_table < 0)
         return;
     // Reading the table to its end arms the notification.
