@@ -57,7 +57,7 @@ std::string PathOrigin(const BytePath& path)
         { "user.xdg.origin.url", "xdg.origin.url" },
     };
     backup::XattrTarget target;
-    target.Path = path;
+    target.Path = path.c_str();
     std::vector<std::uint8_t> value;
     for (const Source& source : kSources) {
         const std::int64_t size = backup::XattrSize(target, source.Xattr);

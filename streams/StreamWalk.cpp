@@ -241,18 +241,21 @@ TWalkResult WalkItemStreams(const BytePath& path, TWalkMode mode, TStreamSink* s
         return result;
     }
     std::uint64_t loadBudget = kListingLoadCap;
-    // Without content a record is handed over by reference only: one serves the whole walk.
+    // Without content a record is handed over by reference only: one on the stack serves the
+    // whole walk.
+    StreamInfo counted;
     std::unique_ptr<StreamInfo> info;
     for (;;) {
-        if (listMode || !info)
+        if (listMode)
             info = std::make_unique<StreamInfo>();
-        if (!ReadNextStream(*info, walk.File(), !listMode, walk.Context(), &loadBudget,
+        StreamInfo& record = listMode ? *info : counted;
+        if (!ReadNextStream(record, walk.File(), !listMode, walk.Context(), &loadBudget,
                 &result.Error, listMode || sink != nullptr))
             break;
         ++result.Count;
         if (!listMode) {
             if (sink)
-                sink->CountedStream(*info);
+                sink->CountedStream(record);
             continue;
         }
         if (sink) {

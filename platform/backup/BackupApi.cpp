@@ -94,7 +94,7 @@ namespace {
     // such an item is walked as itself so that its own streams show.
     bool IsUnsupportedNtfsReparsePoint(const std::string& path, std::uint64_t device)
     {
-        const XattrTarget link { -1, path, false };
+        const XattrTarget link { -1, path.c_str(), false };
         if (DetectNtfsDriver(link, device) != NtfsDriver::Ntfs3g)
             return false;
         std::vector<std::uint8_t> data;

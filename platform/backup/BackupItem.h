@@ -25,7 +25,7 @@ struct BackupItem
 
     [[nodiscard]] XattrTarget Target() const
     {
-        return XattrTarget { Fd, Path, Type != Kind::LinkItself };
+        return XattrTarget { Fd, Path.c_str(), Type != Kind::LinkItself };
     }
 
     Kind Type = Kind::File;

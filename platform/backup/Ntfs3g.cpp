@@ -60,13 +60,14 @@ namespace {
         if (item.Fd >= 0) {
             result = ::fstatfs(item.Fd, &fs);
         } else if (item.FollowLinks) {
-            result = ::statfs(item.Path.c_str(), &fs);
+            result = ::statfs(item.Path, &fs);
         } else {
             // statfs follows links; the link lives on its folder's file system.
-            const auto slash = item.Path.rfind('/');
+            const std::string_view path(item.Path);
+            const auto slash = path.rfind('/');
             const std::string folder = slash == std::string::npos ? std::string(".")
                 : slash == 0                                      ? std::string("/")
-                                                                  : item.Path.substr(0, slash);
+                             : std::string(path.substr(0, slash));
             result = ::statfs(folder.c_str(), &fs);
         }
         return result == 0 ? static_cast<long>(fs.f_type) : 0;
@@ -151,8 +152,9 @@ namespace {
             } else if (type == kFuseMagic) {
                 // The mount table does not say ntfs-3g; its metadata on the mount's root does.
                 XattrTarget probe = item;
-                if (const std::string root = MountOfDevice(device).Point; !root.empty())
-                    probe = XattrTarget { -1, root, true };
+                const std::string root = MountOfDevice(device).Point;
+                if (!root.empty())
+                    probe = XattrTarget { -1, root.c_str(), true };
                 if (XattrSize(probe, kNtfsAttrib) >= 0)
                     found.Driver = NtfsDriver::Ntfs3g;
             }

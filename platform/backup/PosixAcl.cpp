@@ -13,8 +13,7 @@ int ReadAccessAcl(const XattrTarget& item, std::vector<PosixAclEntry>& entries)
     entries.clear();
     if (item.Fd < 0 && !item.FollowLinks)
         return 0; // symbolic links carry no ACL
-    acl_t raw
-        = item.Fd >= 0 ? ::acl_get_fd(item.Fd) : ::acl_get_file(item.Path.c_str(), ACL_TYPE_ACCESS);
+    acl_t raw = item.Fd >= 0 ? ::acl_get_fd(item.Fd) : ::acl_get_file(item.Path, ACL_TYPE_ACCESS);
     if (raw == nullptr)
         return errno == ENOTSUP || errno == ENODATA ? 0 : errno;
     std::unique_ptr<void, int (*)(void*)> acl(raw, &::acl_free);

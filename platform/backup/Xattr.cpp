@@ -22,8 +22,8 @@ namespace {
     {
         if (t.Fd >= 0)
             return ::fgetxattr(t.Fd, name, value, size);
-        return t.FollowLinks ? ::getxattr(t.Path.c_str(), name, value, size)
-                             : ::lgetxattr(t.Path.c_str(), name, value, size);
+        return t.FollowLinks ? ::getxattr(t.Path, name, value, size)
+                             : ::lgetxattr(t.Path, name, value, size);
     }
 
     ssize_t List(const XattrTarget& t, char* list, std::size_t size)
@@ -33,14 +33,13 @@ namespace {
         // listxattrat (Linux 6.13) resolves one name in the folder; older kernels lack it.
         static bool s_noListAt = false;
         if (t.DirFd >= 0 && !s_noListAt) {
-            const long got = ::syscall(kListxattrat, t.DirFd, t.Path.c_str() + t.NameAt,
+            const long got = ::syscall(kListxattrat, t.DirFd, t.Path + t.NameAt,
                 t.FollowLinks ? 0 : AT_SYMLINK_NOFOLLOW, list, size);
             if (got >= 0 || errno != ENOSYS)
                 return static_cast<ssize_t>(got);
             s_noListAt = true;
         }
-        return t.FollowLinks ? ::listxattr(t.Path.c_str(), list, size)
-                             : ::llistxattr(t.Path.c_str(), list, size);
+        return t.FollowLinks ? ::listxattr(t.Path, list, size) : ::llistxattr(t.Path, list, size);
     }
 
     // The size may change between the query and the read; a few rounds settle it.

@@ -11,7 +11,9 @@ namespace sondrel::backup {
 struct XattrTarget
 {
     int Fd = -1; // used when >= 0
-    std::string Path;
+    // Borrowed, and kept by its owner while the target is used: a count makes several targets
+    // of each item, and a copy of the path each was an allocation.
+    const char* Path = "";
     bool FollowLinks = true;
     // When >= 0 (and Fd is not), names are listed relative to this folder descriptor, by the
     // part of Path from NameAt on.
