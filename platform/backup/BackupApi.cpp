@@ -147,13 +147,9 @@ namespace {
         // Inside a folder being counted the name is resolved in the folder alone.
         const char* name = nullptr;
         const int folder = sondrel::platform::ScopedFolder(path, name);
-        auto statItem = [&](int flags) {
-            return folder >= 0 ? ::fstatat(folder, name, &st, flags)
-                : flags != 0   ? ::lstat(path.c_str(), &st)
-                               : ::stat(path.c_str(), &st);
-        };
         // The namespace may have just looked at the item for its attributes.
-        if (!sondrel::platform::TakeLstat(path, st) && statItem(AT_SYMLINK_NOFOLLOW) != 0)
+        if (!sondrel::platform::TakeLstat(path, st)
+            && sondrel::platform::StatEntry(folder, name, path, st, false) != 0)
             return errno;
         if (S_ISLNK(st.st_mode)) {
             if (IsUnsupportedNtfsReparsePoint(path, st.st_dev)) {
@@ -161,7 +157,7 @@ namespace {
                 Fill(item, st);
                 return 0;
             }
-            if (statItem(0) != 0)
+            if (sondrel::platform::StatEntry(folder, name, path, st, true) != 0)
                 return errno;
         }
         Fill(item, st);

@@ -220,7 +220,9 @@ std::shared_ptr<const DriveList> CurrentDrives(bool askTable)
     timespec now {};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     const std::int64_t ms = std::int64_t { now.tv_sec } * 1000 + now.tv_nsec / 1000000;
-    if (table >= 0 && (changed || askTable || ms != polledAt)) {
+    if (table < 0) {
+        changed = true;
+    } else if (changed || askTable || ms != polledAt) {
         polledAt = ms;
         pollfd event { table, POLLPRI, 0 };
         if (::poll(&event, 1, 0) > 0 && (event.revents & (POLLPRI | POLLERR))) {
@@ -230,8 +232,6 @@ std::shared_ptr<const DriveList> CurrentDrives(bool askTable)
             ::lseek(table, 0, SEEK_SET);
             while (::read(table, buffer, sizeof buffer) > 0) { }
         }
-    } else if (table < 0) {
-        changed = true;
     }
     if (changed) {
         DriveList list = ReadDrives();

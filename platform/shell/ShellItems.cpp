@@ -436,12 +436,7 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
         // Inside the folder the file list is filling, the name is resolved in the folder alone.
         const char* name = nullptr;
         const int folderFd = ScopedFolder(at->Path, name);
-        auto statItem = [&](struct stat& into, int flags) {
-            return folderFd >= 0 ? ::fstatat(folderFd, name, &into, flags)
-                : flags != 0     ? ::lstat(at->Path.c_str(), &into)
-                                 : ::stat(at->Path.c_str(), &into);
-        };
-        if (statItem(st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (StatEntry(folderFd, name, at->Path, st, false) != 0) {
             if (mask & SFGAO_VALIDATE)
                 return HResultFromErrno(errno);
             // A name that went away keeps what its list item knew of it.
@@ -459,7 +454,8 @@ HRESULT ItemAttributes(const Location& parent, const Item& item, SFGAOF mask,
             struct stat target
             {
             };
-            folder = statItem(target, 0) == 0 && S_ISDIR(target.st_mode);
+            folder
+                = StatEntry(folderFd, name, at->Path, target, true) == 0 && S_ISDIR(target.st_mode);
         } else if (S_ISREG(st.st_mode) && EndsWithLnk(item.Payload)) {
             found |= SFGAO_LINK;
         }

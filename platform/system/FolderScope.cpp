@@ -46,4 +46,11 @@ int ScopedFolder(const std::string& path, const char*& name)
     return scope->m_fd;
 }
 
+int StatEntry(int folder, const char* name, const std::string& path, struct stat& st, bool follow)
+{
+    if (folder >= 0)
+        return ::fstatat(folder, name, &st, follow ? 0 : AT_SYMLINK_NOFOLLOW);
+    return follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+}
+
 } // namespace sondrel::platform

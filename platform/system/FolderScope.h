@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 namespace sondrel::platform {
 
 // While one lives, looks on this thread at items directly inside `folder` reach them through
@@ -28,5 +30,10 @@ private:
 // The descriptor of the innermost scope's folder when `path` names an entry directly inside it,
 // with `name` pointing at the entry's name within `path`; -1 otherwise.
 [[nodiscard]] int ScopedFolder(const std::string& path, const char*& name);
+
+// An lstat of `path` (a stat with `follow`) by `name` in `folder` when that is ScopedFolder's
+// open descriptor, else by the whole path; 0, or -1 with errno.
+[[nodiscard]] int StatEntry(
+    int folder, const char* name, const std::string& path, struct stat& st, bool follow);
 
 } // namespace sondrel::platform

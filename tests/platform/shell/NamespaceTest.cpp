@@ -1,6 +1,7 @@
 // The namespace over real folders, links, mounts and special folders.
 #include "CodePage.h"
 #include "FileInfo.h"
+#include "FolderScope.h"
 #include "IdListFormat.h"
 #include "NtfsImage.h"
 #include "ShellNamespace.h"
@@ -149,6 +150,13 @@ TEST(Namespace, AttributesFollowTheFileSystem)
     };
     for (const auto& [name, bits] : wanted)
         EXPECT_EQ(Attributes(folder.get(), Child(folder.get(), name).get(), ask), bits) << name;
+    {
+        // As the file list fills: each name resolved in the open folder, the same answers.
+        const sondrel::platform::TFolderScope scope(m.Root);
+        for (const auto& [name, bits] : wanted)
+            EXPECT_EQ(Attributes(folder.get(), Child(folder.get(), name).get(), ask), bits)
+                << name << " (in the folder's scope)";
+    }
     // Several items at once: what they have in common.
     const Pidl a = Child(folder.get(), "sub"), b = Child(folder.get(), ".hidden");
     const PCIDLIST both[] = { a.get(), b.get() };
