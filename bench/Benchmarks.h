@@ -101,4 +101,8 @@ void RemoveChangeBurstMaterial();
 void RegisterShellDragDropBenchmarks(const std::string& folder, int count, const std::string& empty,
     std::vector<RatioTarget>& targets);
 
+// Start-up to the first painted window, each a fresh process timed until its first paint was
+// handled: the program's own start against the least Qt program showing a ten-row tree view.
+void RegisterStartupBenchmarks(const std::string& family, std::vector<RatioTarget>& targets);
+
 } // namespace sondrel::bench

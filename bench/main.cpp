@@ -111,6 +111,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "sondrel-bench: skipping the shell tree: %s\n", problem.c_str());
 
     RegisterChangeBurstBenchmarks(data, targets, counters);
+    RegisterStartupBenchmarks("first_paint", targets);
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

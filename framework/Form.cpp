@@ -93,6 +93,9 @@ void ApplyPublishedProperties(QWidget* control, const TFont& parentFont)
 TForm::TForm(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
+    // Controls made on the form take its font as they are made; set only once they are all
+    // made, it would reach each of them as a change to lay out again.
+    setFont(m_font.ToQFont());
     qApp->installEventFilter(this);
 }
 

@@ -1,9 +1,7 @@
 #include "ShellImages.h"
 
+#include "StandardImages.h"
 #include "SystemImageList.h"
-
-#include <QApplication>
-#include <QStyle>
 
 namespace sondrel::shell {
 
@@ -29,40 +27,6 @@ namespace {
         const platform::SystemImageList& m_list;
     };
 
-    // Images the icon theme lacks come from the style, which only the widget layer knows.
-    QIcon StyleImage(platform::StandardImage image)
-    {
-        using platform::StandardImage;
-        QStyle* style = QApplication::style();
-        switch (image) {
-        case StandardImage::File:
-            return style->standardIcon(QStyle::SP_FileIcon);
-        case StandardImage::Folder:
-            return style->standardIcon(QStyle::SP_DirClosedIcon);
-        case StandardImage::FolderOpen:
-            return style->standardIcon(QStyle::SP_DirOpenIcon);
-        case StandardImage::HardDisk:
-            return style->standardIcon(QStyle::SP_DriveHDIcon);
-        case StandardImage::RemovableDisk:
-            return style->standardIcon(QStyle::SP_DriveFDIcon);
-        case StandardImage::NetworkDrive:
-            return style->standardIcon(QStyle::SP_DriveNetIcon);
-        case StandardImage::OpticalDisk:
-            return style->standardIcon(QStyle::SP_DriveCDIcon);
-        case StandardImage::Computer:
-            return style->standardIcon(QStyle::SP_ComputerIcon);
-        case StandardImage::Trash:
-            return style->standardIcon(QStyle::SP_TrashIcon);
-        case StandardImage::Home:
-            return style->standardIcon(QStyle::SP_DirHomeIcon);
-        case StandardImage::SharedOverlay:
-            return style->standardIcon(QStyle::SP_DriveNetIcon);
-        case StandardImage::LinkOverlay:
-            return style->standardIcon(QStyle::SP_FileLinkIcon);
-        }
-        return {};
-    }
-
     const SystemImages& SmallSystemImages()
     {
         static const SystemImages images(platform::SystemImageList::Small());
@@ -80,7 +44,7 @@ namespace {
 void ShowSystemImages(framework::TImageList& list, TPTShellIconSize size)
 {
     static const bool styled = [] {
-        platform::SystemImageList::SetFallbackProvider(&StyleImage);
+        platform::SystemImageList::SetFallbackProvider(&StandardImageIcon);
         return true;
     }();
     (void)styled;
