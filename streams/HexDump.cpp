@@ -14,9 +14,11 @@ namespace {
 
     // Every byte's two hex digits and its character, looked up rather than worked out: a 16 MB
     // dump formats a million lines, and the lookups are what keep it at a plain table program.
+    // Each hex pair is stored with its following space and one spare byte, so that a byte's
+    // column goes out in one four-byte store (the spare is overwritten by what follows).
     struct DumpTables
     {
-        std::array<char, 512> HexPairs {};
+        std::array<char, 1024> HexColumns {};
         std::array<char, 256> Shown {};
     };
 
@@ -24,8 +26,10 @@ namespace {
     {
         DumpTables tables;
         for (int b = 0; b < 256; ++b) {
-            tables.HexPairs[2 * b] = kHexDigits[b >> 4];
-            tables.HexPairs[2 * b + 1] = kHexDigits[b & 0xF];
+            tables.HexColumns[4 * b] = kHexDigits[b >> 4];
+            tables.HexColumns[4 * b + 1] = kHexDigits[b & 0xF];
+            tables.HexColumns[4 * b + 2] = ' ';
+            tables.HexColumns[4 * b + 3] = ' ';
             tables.Shown[b] = IsShown(static_cast<std::uint8_t>(b)) ? static_cast<char>(b) : '.';
         }
         return tables;
@@ -33,10 +37,9 @@ namespace {
 
     constexpr DumpTables kTables = MakeTables();
 
-    // Writes "%04X" of `offset` (at least four upper-case digits) at `at`; returns the end.
-    char* PutOffset(char* at, std::uint32_t offset)
+    // Writes `offset` as `digits` upper-case hex digits at `at`; returns the end.
+    char* PutOffset(char* at, std::uint32_t offset, int digits)
     {
-        const int digits = DumpOffsetDigits(DumpLineAt(offset));
         for (int k = digits - 1; k >= 0; --k) {
             at[k] = kHexDigits[offset & 0xF];
             offset >>= 4;
@@ -44,27 +47,40 @@ namespace {
         return at + digits;
     }
 
-    char* PutHex(char* at, std::uint8_t byte)
+    // "%04X" of `offset`: at least four digits.
+    char* PutOffset(char* at, std::uint32_t offset)
     {
-        std::memcpy(at, &kTables.HexPairs[2 * byte], 2);
-        at[2] = ' ';
+        return PutOffset(at, offset, DumpOffsetDigits(DumpLineAt(offset)));
+    }
+
+    // The two digits and the space; writes one byte beyond them, which the caller overwrites.
+    char* PutHexColumn(char* at, std::uint8_t byte)
+    {
+        std::memcpy(at, &kTables.HexColumns[4 * byte], 4);
         return at + 3;
     }
 
-    // A line of all 16 bytes, the common case, without the short line's branches.
-    char* PutFullLine(char* at, const std::uint8_t* bytes, std::uint32_t offset)
+    char* PutHex(char* at, std::uint8_t byte)
     {
-        at = PutOffset(at, offset);
+        std::memcpy(at, &kTables.HexColumns[4 * byte], 3);
+        return at + 3;
+    }
+
+    // A line of all 16 bytes, the common case, without the short line's branches; its offset
+    // has `digits` digits.
+    char* PutFullLine(char* at, const std::uint8_t* bytes, std::uint32_t offset, int digits)
+    {
+        at = PutOffset(at, offset, digits);
         at[0] = ' ';
         at[1] = ' ';
         at += 2;
         for (int k = 0; k < 8; ++k)
-            at = PutHex(at, bytes[k]);
+            at = PutHexColumn(at, bytes[k]);
         at[0] = '-';
         at[1] = ' ';
         at += 2;
         for (int k = 8; k < 16; ++k)
-            at = PutHex(at, bytes[k]);
+            at = PutHexColumn(at, bytes[k]);
         at[0] = ' ';
         at[1] = '|';
         at += 2;
@@ -79,7 +95,8 @@ namespace {
 std::size_t WriteDumpLine(char* line, const std::uint8_t* bytes, int count, std::uint32_t offset)
 {
     if (count == kDumpBytesPerLine)
-        return static_cast<std::size_t>(PutFullLine(line, bytes, offset) - line);
+        return static_cast<std::size_t>(
+            PutFullLine(line, bytes, offset, DumpOffsetDigits(DumpLineAt(offset))) - line);
     char* at = PutOffset(line, offset);
     *at++ = ' ';
     *at++ = ' ';
@@ -114,9 +131,17 @@ std::size_t WriteDumpLines(
 {
     char* at = out;
     std::size_t k = 0;
-    for (; k + kDumpBytesPerLine <= count; k += kDumpBytesPerLine) {
-        at = PutFullLine(at, bytes + k, offset + static_cast<std::uint32_t>(k));
-        *at++ = '\n';
+    // The offsets' width changes only at 64 KiB, 1 MiB and so on: it is worked out once for
+    // each run of lines of one width.
+    while (k + kDumpBytesPerLine <= count) {
+        const std::uint64_t first = offset + static_cast<std::uint32_t>(k);
+        const int digits = DumpOffsetDigits(DumpLineAt(static_cast<std::uint32_t>(first)));
+        const std::uint64_t widthEnds = std::uint64_t { 1 } << (4 * digits);
+        do {
+            at = PutFullLine(at, bytes + k, offset + static_cast<std::uint32_t>(k), digits);
+            *at++ = '\n';
+            k += kDumpBytesPerLine;
+        } while (k + kDumpBytesPerLine <= count && offset + k < widthEnds);
     }
     if (k < count) {
         at += WriteDumpLine(

@@ -129,13 +129,15 @@ TEST(HexDump, AppendMatchesFormat)
 }
 
 // The many-line writer gives the lines one at a time would, each ended by a line feed: whole
-// lines, a short last one, and across the change from four to five offset digits.
+// lines, a short last one, and across each change of the offset's width, also where a line
+// straddles it, and where the offsets wrap.
 TEST(HexDump, ManyLinesMatchSingleLines)
 {
     std::vector<std::uint8_t> bytes(300);
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<std::uint8_t>(i * 7);
-    for (const std::uint32_t offset : { 0u, 0xFF80u, 0x123450u }) {
+    for (const std::uint32_t offset :
+        { 0u, 0xFF80u, 0xFFF8u, 0xFFFF7u, 0x123450u, 0xFFFFFF1u, 0xFFFFFFF0u }) {
         for (const std::size_t count : { std::size_t { 0 }, std::size_t { 1 }, std::size_t { 16 },
                  std::size_t { 17 }, std::size_t { 200 }, std::size_t { 256 } }) {
             std::string expected;

@@ -71,6 +71,10 @@ namespace {
 
         void Line(const std::string& text) { Bytes(text.data(), text.size()); }
 
+        // For output made of large pieces only: each then goes out in one write from the
+        // caller's buffer instead of being copied through stdio's in two. Before any output.
+        void Unbuffered() { std::setvbuf(m_out, nullptr, _IONBF, 0); }
+
         // After a failed write nothing more is written: what follows would be lost as well.
         void Bytes(const char* bytes, std::size_t count)
         {
@@ -333,27 +337,30 @@ namespace {
         std::unique_ptr<streams::TStreamReader> reader;
         if (const int refused = OpenStreamAt(output, indexText, path, reader); refused != 0)
             return refused;
+        output.Unbuffered();
         const std::uint64_t size = reader->Info()->Size();
         const std::uint64_t shown = std::min<std::uint64_t>(size, streams::kStreamDataCap);
-        std::vector<std::uint8_t> piece(kPiece);
-        std::vector<char> text(streams::DumpLineCount(kPiece) * (streams::kDumpMaxLineLength + 1));
+        // Left uninitialised: every byte is written before it is used.
+        const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
+        const auto text = std::make_unique_for_overwrite<char[]>(
+            streams::DumpLineCount(kPiece) * (streams::kDumpMaxLineLength + 1));
         while (reader->Position() < shown && !output.WriteFailed()) {
             const std::uint64_t at = reader->Position();
             std::size_t got = 0;
             // Whole pieces, so that lines never straddle two of them.
             while (got < kPiece && at + got < shown) {
                 const std::size_t n = reader->Read(
-                    piece.data() + got, std::min<std::uint64_t>(kPiece - got, shown - at - got));
+                    piece.get() + got, std::min<std::uint64_t>(kPiece - got, shown - at - got));
                 if (n == 0)
                     break;
                 got += n;
             }
             if (got == 0)
                 break;
-            streams::MarkTruncation(piece.data(), at, got, size);
-            output.Bytes(text.data(),
+            streams::MarkTruncation(piece.get(), at, got, size);
+            output.Bytes(text.get(),
                 streams::WriteDumpLines(
-                    text.data(), piece.data(), got, static_cast<std::uint32_t>(at)));
+                    text.get(), piece.get(), got, static_cast<std::uint32_t>(at)));
             if (got < kPiece)
                 break;
         }
@@ -368,12 +375,13 @@ namespace {
         std::unique_ptr<streams::TStreamReader> reader;
         if (const int refused = OpenStreamAt(output, indexText, path, reader); refused != 0)
             return refused;
-        std::vector<std::uint8_t> piece(kPiece);
+        output.Unbuffered();
+        const auto piece = std::make_unique_for_overwrite<std::uint8_t[]>(kPiece);
         while (!output.WriteFailed()) {
-            const std::size_t n = reader->Read(piece.data(), piece.size());
+            const std::size_t n = reader->Read(piece.get(), kPiece);
             if (n == 0)
                 break;
-            output.Bytes(reinterpret_cast<const char*>(piece.data()), n);
+            output.Bytes(reinterpret_cast<const char*>(piece.get()), n);
         }
         if (!reader->Error().empty())
             output.Error(path, "stream " + indexText + ": " + reader->Error());
