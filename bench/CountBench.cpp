@@ -92,8 +92,13 @@ std::uint64_t CountByNeededCalls(int folder, const char* name, const std::string
     if (listed < 0)
         listed = 0;
     bool ea = false;
-    if (ntfs3g)
+    if (ntfs3g) {
+        // Whether the item opens is part of its line, and a FUSE mount decides access in its
+        // daemon, not from the mode bits the stat brought.
+        if (::faccessat(folder, name, R_OK, AT_EACCESS) != 0)
+            return 0;
         ea = ::getxattr(path.c_str(), "system.ntfs_ea", nullptr, 0) > 0;
+    }
     for (long at = 0; at < listed; at += static_cast<long>(std::strlen(names + at)) + 1) {
         const std::string_view n(names + at);
         if (!ntfs3g && (n.starts_with("trusted.") || n.starts_with("security.")))
