@@ -3,6 +3,7 @@
 #include "BackupApi.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -81,6 +82,15 @@ bool BackupContext::Read(BYTE* out, std::size_t count, std::size_t& read, DWORD&
             }
             // The name's units, little-endian; a read may begin or end inside a unit.
             Offset at = m_offset + done - kStreamHeaderSize;
+            if constexpr (std::endian::native == std::endian::little) {
+                // The units' bytes in memory are already those of the stream.
+                if (done < n)
+                    std::memcpy(out + read + done,
+                        reinterpret_cast<const BYTE*>(stream.Name.data()) + at, n - done);
+                read += n;
+                m_offset += n;
+                continue;
+            }
             if (done < n && at % 2 != 0) {
                 out[read + done++] = static_cast<BYTE>(stream.Name[at / 2] >> 8);
                 ++at;
