@@ -54,6 +54,11 @@ void RegisterShellEnumBenchmarks(
 void RegisterShellListBenchmarks(const std::string& small, int smallCount, const std::string& large,
     int largeCount, const std::string& empty, std::vector<RatioTarget>& targets);
 
+// A shown shell list of `folder` (of `count` files) sorting itself by size, against readdir, one
+// fstatat per name and a sort of the names by size.
+void RegisterShellListSortBenchmarks(const std::string& family, const std::string& folder,
+    int count, std::vector<RatioTarget>& targets);
+
 // The main window opening `folder` (of `count` items) in its file list with the stream count of
 // every item, against readdir with openat, fstat, flistxattr and close per name.
 void RegisterMainWindowBenchmarks(const std::string& family, const std::string& folder, int count,

@@ -94,6 +94,8 @@ int main(int argc, char** argv)
     RegisterShellListBenchmarks(
         fewEmpty, kFewEmptyFiles, manyEmpty, kManyEmptyFiles, none, targets);
     RegisterShellDragDropBenchmarks(fewEmpty, kFewEmptyFiles, none, targets);
+    RegisterShellListSortBenchmarks(
+        "shell_list_sort_size_10000", data + "/many", kLocalFiles, targets);
     RegisterMainWindowBenchmarks(
         "main_window_open_10000", data + "/many", kLocalFiles, none, targets);
     RegisterMainWindowBenchmarks(

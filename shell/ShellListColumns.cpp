@@ -4,6 +4,7 @@
 // a column-click handler takes sorting over (it calls SetSortColumn itself).
 
 #include "Filer.h"
+#include "FolderDetails.h"
 #include "Guard.h"
 #include "IdListArray.h"
 #include "Registry.h"
@@ -253,6 +254,8 @@ void TPTCustomShellList::SortList()
     }
     IShellFolder_NRC* folder = m_current.Interface.Get();
     const int column = m_sortColumn;
+    // Each item's size, time or type is asked once for the whole sort.
+    const platform::TEntryOrderScope remembered;
     std::stable_sort(keys.begin(), keys.end(), [folder, column](const TKey& a, const TKey& b) {
         return CompareLists(folder, column, a.Relative, b.Relative) < 0;
     });

@@ -7,6 +7,9 @@
 
 #include <array>
 #include <cerrno>
+#include <string>
+#include <unordered_map>
+#include <utility>
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -122,6 +125,62 @@ namespace {
         return order != 0 ? order : byName;
     }
 
+    // What a sort has learnt of its entries, by folder and name (the trash gathers several
+    // folders), while a TEntryOrderScope lives on the thread.
+    struct TKnownEntry
+    {
+        bool FactsKnown = false;
+        EntryFacts Facts;
+        bool TypeKnown = false;
+        std::string Type;
+    };
+    struct TOrderMemory
+    {
+        std::unordered_map<std::string, TKnownEntry> Entries;
+        std::string Key; // reused, so that a look-up allocates nothing
+    };
+    thread_local TOrderMemory* t_orderMemory = nullptr;
+
+    // The entry's record in the sort's memory; null when no sort keeps one.
+    TKnownEntry* Remembered(const Location& folder, const Item& item)
+    {
+        if (t_orderMemory == nullptr)
+            return nullptr;
+        std::string& key = t_orderMemory->Key;
+        key.assign(item.ItemKind == Kind::TrashEntry ? item.Trash : folder.Path);
+        key += '\0'; // no path holds one
+        key.append(item.Payload);
+        return &t_orderMemory->Entries[key];
+    }
+
+    EntryFacts OrderFactsOf(const Location& folder, const Item& item)
+    {
+        TKnownEntry* known = Remembered(folder, item);
+        if (known == nullptr)
+            return FactsOf(EntryPath(folder, item));
+        if (!known->FactsKnown) {
+            known->Facts = FactsOf(EntryPath(folder, item));
+            known->FactsKnown = true;
+        }
+        return known->Facts;
+    }
+
+    // The entry's type text: the remembered one, else worked out into `scratch`.
+    const std::string& OrderTypeOf(const Location& folder, const Item& item, std::string& scratch)
+    {
+        Location at;
+        at.Where = Place::Entry;
+        at.Flags = item.Flags;
+        TKnownEntry* known = Remembered(folder, item);
+        if (known == nullptr)
+            return scratch = TypeText(at, item.Payload);
+        if (!known->TypeKnown) {
+            known->Type = TypeText(at, item.Payload);
+            known->TypeKnown = true;
+        }
+        return known->Type;
+    }
+
     int CompareEntries(const Location& folder, int column, const Item& a, const Item& b)
     {
         // The trash gathers several folders, so one name may stand there more than once.
@@ -140,21 +199,16 @@ namespace {
         switch (column) {
         case kSize:
             if (!aFolder)
-                order
-                    = Order(FactsOf(EntryPath(folder, a)).Size, FactsOf(EntryPath(folder, b)).Size);
+                order = Order(OrderFactsOf(folder, a).Size, OrderFactsOf(folder, b).Size);
             break;
         case kType: {
-            Location at;
-            at.Where = Place::Entry;
-            at.Flags = a.Flags;
-            const std::string first = TypeText(at, a.Payload);
-            at.Flags = b.Flags;
-            order = CompareNames(first, TypeText(at, b.Payload));
+            std::string typeA;
+            std::string typeB;
+            order = CompareNames(OrderTypeOf(folder, a, typeA), OrderTypeOf(folder, b, typeB));
             break;
         }
         case kModified:
-            order = Order(
-                FactsOf(EntryPath(folder, a)).Modified, FactsOf(EntryPath(folder, b)).Modified);
+            order = Order(OrderFactsOf(folder, a).Modified, OrderFactsOf(folder, b).Modified);
             break;
         default:
             break;
@@ -169,6 +223,19 @@ namespace {
     }
 
 } // namespace
+
+TEntryOrderScope::TEntryOrderScope()
+    : m_outermost(t_orderMemory == nullptr)
+{
+    if (m_outermost)
+        t_orderMemory = new TOrderMemory;
+}
+
+TEntryOrderScope::~TEntryOrderScope()
+{
+    if (m_outermost)
+        delete std::exchange(t_orderMemory, nullptr);
+}
 
 const ColumnInfo* FolderColumns(const Location& folder, int& count)
 {

@@ -1,6 +1,7 @@
 // The namespace over real folders, links, mounts and special folders.
 #include "CodePage.h"
 #include "FileInfo.h"
+#include "FolderDetails.h"
 #include "FolderScope.h"
 #include "IdListFormat.h"
 #include "NtfsImage.h"
@@ -274,6 +275,29 @@ TEST(Namespace, OrderBySizeAndAcrossLevels)
     const Pidl deep = Child(folder.get(), "d/e"), shallow = Child(folder.get(), "d");
     EXPECT_GT(Compare(folder.get(), 0, deep.get(), shallow.get()), 0);
     EXPECT_EQ(Compare(folder.get(), 0, deep.get(), Child(folder.get(), "d/e").get()), 0);
+}
+
+// A sort asks each entry's size once, however many comparisons meet it; the next sort sees the
+// entry as it has become.
+TEST(Namespace, ASortKeepsWhatItLearntUntilItEnds)
+{
+    TempDir dir;
+    WriteFile(dir / "a", "x");
+    WriteFile(dir / "b", "xx");
+    const auto folder = BindPath(dir.Path());
+    const Pidl a = Child(folder.get(), "a"), b = Child(folder.get(), "b");
+    {
+        const sondrel::platform::TEntryOrderScope sort;
+        EXPECT_LT(Compare(folder.get(), 1, a.get(), b.get()), 0);
+        WriteFile(dir / "a", "xxx");
+        {
+            // A scope inside a sort's keeps to what the sort learnt.
+            const sondrel::platform::TEntryOrderScope nested;
+            EXPECT_GT(Compare(folder.get(), 1, b.get(), a.get()), 0);
+        }
+        EXPECT_LT(Compare(folder.get(), 1, a.get(), b.get()), 0);
+    }
+    EXPECT_GT(Compare(folder.get(), 1, a.get(), b.get()), 0);
 }
 
 TEST(Namespace, RenamingNeverOverwrites)
