@@ -273,12 +273,18 @@ QIcon HelpGlyph()
         p.setPen(QPen(QColor(0x0B, 0x4F, 0x9C), 1));
         p.setBrush(QColor(0x2F, 0x80, 0xED));
         p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
-        QFont font;
-        font.setPixelSize(12);
-        font.setBold(true);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("?"));
+        // The question mark is drawn, not set in a font: it looks the same everywhere, and the
+        // window's first paint need not load a bold face for one character.
+        QPainterPath hook;
+        hook.moveTo(5.6, 6.0);
+        hook.cubicTo(5.6, 2.9, 10.4, 2.9, 10.4, 5.9);
+        hook.cubicTo(10.4, 7.7, 8.0, 7.9, 8.0, 9.9);
+        p.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(hook);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(8.0, 12.6), 1.25, 1.25);
     });
 }
 
