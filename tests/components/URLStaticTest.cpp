@@ -3,7 +3,9 @@
 
 #include "URLStatic.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
+#include <QImage>
 #include <QTest>
 #include <QUrl>
 
@@ -47,6 +49,51 @@ private Q_SLOTS:
         QVERIFY(!label.font().bold());
         QCOMPARE(label.palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QVERIFY(!label.autoFillBackground());
+    }
+
+    // Screen readers meet a link, named by its text until it is given a name of its own.
+    void isALinkToScreenReaders()
+    {
+        TURLStatic label;
+        label.setText(QStringLiteral("Sondrel on the web"));
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&label);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->role(), QAccessible::Link);
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Sondrel on the web"));
+        label.setAccessibleName(QStringLiteral("Vaskel"));
+        QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Vaskel"));
+    }
+
+    // It draws its text in the link's blue, fits it, and shows where Tab has put the keyboard.
+    void drawsItsTextAndItsFocus()
+    {
+        QWidget window;
+        auto* label = new TURLStatic(&window);
+        label->setText(QStringLiteral("Sondrel on the web"));
+        label->resize(label->sizeHint());
+        QVERIFY(
+            label->sizeHint().width() > label->fontMetrics().horizontalAdvance(QLatin1Char('S')));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto blue = [](const QImage& image) {
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    count += c.blue() > 150 && c.red() < 100 && c.green() < 100;
+                }
+            return count;
+        };
+        const QImage plain = label->grab().toImage();
+        QVERIFY(blue(plain) > 20);
+        label->setFocusPolicy(Qt::TabFocus);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_Tab);
+        QTRY_VERIFY(label->hasFocus());
+        QVERIFY(label->grab().toImage() != plain);
+        label->setText(QString());
+        QCOMPARE(blue(label->grab().toImage()), 0);
     }
 
     void opensOnThePress_data()
