@@ -65,7 +65,7 @@ std::uint64_t TDumpPane::Length() const
 
 void TDumpPane::Reset()
 {
-    m_anchor = m_caret = 0;
+    m_anchor = m_caret = m_dragAnchor = 0;
     m_dragging = false;
     m_autoScroll.stop();
 }
@@ -232,9 +232,14 @@ void TDumpPane::DragTo(QPoint point)
 {
     const int reach = kAutoScrollLines * kDumpLinePitch;
     point.setY(std::clamp(point.y(), -reach, m_box->ClientRect().height() + reach));
-    const std::uint64_t at = ByteAt(point);
+    SelectFromDragAnchor(ByteAt(point));
+}
+
+void TDumpPane::SelectFromDragAnchor(std::uint64_t at)
+{
     // Both ends are inside the selection, whichever way the mouse went.
-    Select(at >= m_anchor ? m_anchor : m_anchor + 1, at >= m_anchor ? at + 1 : at);
+    const std::uint64_t from = m_dragAnchor;
+    Select(at >= from ? from : from + 1, at >= from ? at + 1 : at);
 }
 
 void TDumpPane::AutoScrollStep()
@@ -333,10 +338,14 @@ bool TDumpPane::eventFilter(QObject* watched, QEvent* event)
             return false;
         m_box->setFocus(Qt::MouseFocusReason);
         const std::uint64_t at = ByteAt(mouse->position().toPoint());
-        if (mouse->modifiers() & Qt::ShiftModifier)
-            Select(m_anchor, at >= m_anchor ? at + 1 : at);
-        else
+        if (mouse->modifiers() & Qt::ShiftModifier) {
+            // The selection grows from its first byte; one made backwards ends after it.
+            m_dragAnchor = m_anchor > m_caret ? m_anchor - 1 : m_anchor;
+            SelectFromDragAnchor(at);
+        } else {
+            m_dragAnchor = at;
             Select(at, at);
+        }
         m_dragging = true;
         return true;
     }

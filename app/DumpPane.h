@@ -72,6 +72,7 @@ private:
     // Extends a mouse selection to the byte under `point`; a point past the view's top or
     // bottom reaches at most a few lines beyond it, so that the view scrolls in bounded steps.
     void DragTo(QPoint point);
+    void SelectFromDragAnchor(std::uint64_t at);
     void AutoScrollStep();
     void Changed();
     bool KeyPress(int key, Qt::KeyboardModifiers modifiers);
@@ -83,6 +84,9 @@ private:
     std::uint64_t m_anchor = 0;
     std::uint64_t m_caret = 0;
     bool m_dragging = false;
+    // The byte a mouse selection grows from: it stays inside the selection whichever way the
+    // mouse goes, however often the selection is redrawn.
+    std::uint64_t m_dragAnchor = 0;
     // While the button is held outside the view, the selection goes on growing and the view
     // scrolling without the mouse moving.
     QTimer m_autoScroll;

@@ -405,7 +405,12 @@ private Q_SLOTS:
         // Above the top it scrolls back up to the start, the anchor's byte still selected.
         drag(QEvent::MouseMove, -30, Qt::LeftButton);
         QTRY_COMPARE(form.ScrollBox1->ScrollPosition(), 0);
+        // However many more steps the held button makes up there, the anchor stays put.
+        QTest::qWait(300);
         QCOMPARE(form.DumpPane().Selection().From, 0u);
+        QCOMPARE(form.DumpPane().Selection().To, anchor + 1);
+        drag(QEvent::MouseMove, 10, Qt::LeftButton);
+        drag(QEvent::MouseMove, 5, Qt::LeftButton);
         QCOMPARE(form.DumpPane().Selection().To, anchor + 1);
         // Released, it stays where it is.
         drag(QEvent::MouseMove, view + 50, Qt::LeftButton);
