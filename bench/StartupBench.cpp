@@ -12,6 +12,8 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -39,6 +41,23 @@ namespace {
         return path.substr(0, path.rfind('/') + 1) + name;
     }
 
+    // This process's environment and the descriptor the child is to tell its paint on, made
+    // once: changing the environment itself would race with the GUI's threads reading it.
+    std::vector<char*>& ChildEnvironment()
+    {
+        static std::string painted = "SONDREL_PAINTED_FD=" + std::to_string(kPaintedFd);
+        static std::vector<char*> environment = [] {
+            std::vector<char*> made;
+            for (char** at = environ; *at != nullptr; ++at)
+                if (std::string_view(*at).rfind("SONDREL_PAINTED_FD=", 0) != 0)
+                    made.push_back(*at);
+            made.push_back(painted.data());
+            made.push_back(nullptr);
+            return made;
+        }();
+        return environment;
+    }
+
     // Spawns `program`, waits for its first paint and returns the time that took; reaps it
     // afterwards. Empty `problem` on success.
     double TimeToPaint(const std::string& program, std::string& problem)
@@ -53,14 +72,13 @@ namespace {
         posix_spawn_file_actions_adddup2(&actions, ends[1], kPaintedFd);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        ::setenv("SONDREL_PAINTED_FD", std::to_string(kPaintedFd).c_str(), 1);
         char* argv[] = { const_cast<char*>(program.c_str()), nullptr };
         pid_t child = 0;
         const auto start = std::chrono::steady_clock::now();
-        const int spawned = posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+        const int spawned = posix_spawn(
+            &child, program.c_str(), &actions, nullptr, argv, ChildEnvironment().data());
         ::close(ends[1]);
         posix_spawn_file_actions_destroy(&actions);
-        ::unsetenv("SONDREL_PAINTED_FD");
         if (spawned != 0) {
             ::close(ends[0]);
             problem = "cannot start " + program;
